@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every Debian package glint needs to build, test, generate its
+# content and run. Idempotent: asks dpkg first and installs only what is
+# missing, with one `apt-get update` at most.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config git
+  libsdl2-dev libglu1-mesa-dev libgl1-mesa-dri libegl1
+  libdevil-dev libfreetype-dev libfontconfig-dev fonts-liberation
+  libfltk1.3-dev libmpg123-dev libmp3lame-dev libcairo2-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "installed" ] || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get -o DPkg::Lock::Timeout=600 update -q
+$sudo apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"
