@@ -1,0 +1,199 @@
+// The engine's abstract drawing interface: 42 virtual operations covering
+// context set-up, a fixed 2D orthographic projection, matrix and attribute
+// state, immediate-mode primitives, textured rectangles, colour and blending,
+// bitmap text, textures, raw images and fonts. RenderGL is the OpenGL back
+// end; tests use the recording renderer (tests/support/render).
+//
+// Units: drawing is in logical units. The client area is logicalWidth x
+// logicalHeight units (16 x 12 in the player), origin top-left, x right,
+// y down. unproject/project convert to and from window pixels (y from top).
+//
+// Indices: textures and raw images are 1-based (0 = none or failure); fonts
+// are 0-based in creation order. Records are never removed, so an index stays
+// valid for the renderer's lifetime. The renderer owns every texture, image
+// and font record it made. Failures are return values (false, 0).
+//
+// Threading: single-threaded; every call on the thread that created the
+// renderer (for RenderGL, the thread whose GL context is current).
+#pragma once
+
+#include "engine/core/vector.h"
+#include "engine/render/font_info.h"
+#include "engine/render/image.h"
+#include "engine/render/image_info.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// The window the renderer draws into; what the buffer swap needs.
+struct SDL_Window;
+
+namespace keltraWorks {
+
+// Blend factor numbers for setBlend (both arguments). Any other number is
+// passed to the GL unchanged, so GL factor values may be given directly.
+constexpr int BlendZero = 0;
+constexpr int BlendOne = 1;
+constexpr int BlendSrcColor = 2;
+constexpr int BlendSrcAlpha = 3;
+constexpr int BlendDstColor = 4;
+constexpr int BlendDstAlpha = 5;
+constexpr int BlendOneMinusSrcColor = 6;
+constexpr int BlendOneMinusSrcAlpha = 7;
+constexpr int BlendOneMinusDstColor = 8;
+constexpr int BlendOneMinusDstAlpha = 9;
+
+// Primitive numbers for begin(); any other number opens a batch with no GL
+// primitive.
+constexpr int PrimitivePoints = 0;
+constexpr int PrimitiveLines = 1;
+constexpr int PrimitiveTriangles = 2;
+constexpr int PrimitiveQuads = 3;
+
+// Modes for setPolygonMode; other values change nothing.
+constexpr int PolygonFill = 0;
+constexpr int PolygonLine = 1;
+constexpr int PolygonPoint = 2;
+
+// Texture filters for loadTexture/createTexture.
+constexpr int FilterNearest = 0;
+constexpr int FilterLinear = 1;
+constexpr int FilterMipmap = 2; // linear with mipmaps (loadTexture only)
+
+// Values of getStatus().
+constexpr int StatusReady = 0;
+constexpr int StatusNoContext = 1;
+constexpr int StatusDestroyed = 2;
+
+class Renderer {
+  public:
+    // `window` is kept (not owned) for the buffer swap; the pixel size is the
+    // drawable size, read once by the back end and never updated.
+    Renderer(SDL_Window* window, int32_t pixelWidth, int32_t pixelHeight);
+    virtual ~Renderer();
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    // --- non-virtual operations ---
+    // The window the frame loop passes to the buffer swap.
+    SDL_Window* getDC() const { return dc; }
+    int getStatus() const { return status; }
+    void getPixelSize(int32_t* w, int32_t* h) const;
+    void getLogicalSize(float* w, float* h) const;
+    // Logical units per window pixel; 0 when the pixel size is 0.
+    void getUnitsPerPixel(float* x, float* y) const;
+    // Stores the size, recomputes units per pixel, calls setProjection.
+    void setLogicalSize(float w, float h);
+    // Null for 0 or an index above the count of textures.
+    const ImageInfo* getTextureInfo(int texture) const;
+    // (imageWidth / width, imageHeight / height): the texture-coordinate
+    // extent that shows exactly the picture part of a padded texture;
+    // (0, 0) for an unknown index.
+    vector2 getTextureExtent(int texture) const;
+    // Null for an unknown (negative or too large) font index.
+    const FontInfo* getFontInfo(int font) const;
+    // Null for 0 or an index above the count of raw images.
+    const Image* getImage(int image) const;
+    int textureCount() const { return static_cast<int>(textureInfos.size()); }
+    int imageCount() const { return static_cast<int>(images.size()); }
+    int fontCount() const { return static_cast<int>(fontInfos.size()); }
+
+    // Reads `byteCount` bytes of PNG data from the stream's current position
+    // and decodes them to 8-, 24- or 32-bit pixels (grey, RGB, RGBA), first
+    // row first. On success the caller owns *pixels (delete[]). False for a
+    // null stream, a short read, broken PNG structure or a decode failure;
+    // the stream is left open for the caller.
+    bool decodeImage(std::FILE* stream, int32_t byteCount, int32_t* width, int32_t* height,
+                     int32_t* bitsPerPixel, uint8_t** pixels);
+
+    // --- the 42 virtual operations ---
+    // Context: base sets status 1 and fails; destroyContext sets status 2.
+    virtual bool createContext(SDL_Window* window);
+    virtual void destroyContext();
+    virtual void setProjection(float w, float h) = 0;
+    virtual void setPolygonMode(int mode) = 0;
+    virtual void clear(vector4 colour) = 0;
+    // Matrices (the modelview in normal use).
+    virtual void loadIdentity() = 0;
+    virtual void translate(float x, float y) = 0;
+    virtual void translate(vector2 offset) = 0;
+    virtual void scale(float x, float y) = 0; // the z factor is 0
+    virtual void scale(vector2 factor) = 0;
+    virtual void rotate(float degrees) = 0;
+    // Batches: begin fails inside a batch, end fails outside one.
+    virtual bool begin(int primitive) = 0;
+    virtual bool end() = 0;
+    virtual void vertex(vector2 point) = 0;
+    virtual void vertex(float x, float y) = 0;
+    virtual void texCoord(vector2 coord) = 0;
+    virtual void texCoord(float s, float t) = 0;
+    // Self-contained textured primitives; they draw nothing inside a batch.
+    // The quad maps a to (0, 0), b to (extent.x, 0), c to the extent and d to
+    // (0, extent.y).
+    virtual void drawTriangle(vector2 a, vector2 b, vector2 c) = 0;
+    virtual void drawQuad(vector2 a, vector2 b, vector2 c, vector2 d, vector2 extent) = 0;
+    // Rectangle from top-left to bottom-right, with the texture's extent (it
+    // binds nothing itself) or with an explicit extent.
+    virtual void drawRect(vector2 topLeft, vector2 bottomRight, int texture) = 0;
+    virtual void drawRect(vector2 topLeft, vector2 bottomRight, vector2 extent) = 0;
+    // Colour and blending (red, green, blue, alpha, each 0..1).
+    virtual void setColor(vector4 colour) = 0;
+    virtual void setColor(float r, float g, float b, float a) = 0;
+    virtual void setBlend(int source, int destination) = 0;
+    virtual void disableBlend() = 0;
+    // Raw images (1-based): drawn at pixel size, anchored bottom-left.
+    virtual void drawImage(int image) = 0;
+    // 0 unbinds; an unknown index leaves the binding as it is.
+    virtual void bindTexture(int texture) = 0;
+    virtual void setPointSize(float size) = 0;
+    virtual void setLineWidth(float width) = 0;
+    // Single-byte (Windows-1252) text from the baseline origin, in the
+    // current colour. Bad font index or empty text draws nothing.
+    virtual void drawText(int font, float x, float y, std::string text) = 0;
+    virtual void drawText(int font, vector2 position, std::string text) = 0;
+    // Save/restore every attribute and the modelview matrix.
+    virtual void pushState() = 0;
+    virtual void popState() = 0;
+    // Window pixels (y from the top) to logical units, and back.
+    virtual vector2 unproject(int x, int y) = 0;
+    virtual void project(vector2 point, int* x, int* y) = 0;
+    // Textures: files come from the archive when it is mounted (no fallback
+    // to disk), otherwise from disk. Result 0 / false on any failure.
+    virtual int loadTexture(const std::string& path, int filter, bool whiteIsTransparent) = 0;
+    virtual int createTexture(int width, int height, int bitsPerPixel, int filter) = 0;
+    // `pixels` holds imageWidth x imageHeight packed pixels of the texture's
+    // depth. False for an unknown or deleted texture.
+    virtual bool updateTexture(int texture, const uint8_t* pixels) = 0;
+    // The index stays reserved; deleting twice gives false.
+    virtual bool deleteTexture(int texture) = 0;
+    virtual int loadImage(const std::string& path) = 0;
+    // Height > 0: cell height in pixels; < 0: character (em) height.
+    // Always returns the new font index, even when no face was found.
+    virtual int createFont(const std::string& faceName, int height, bool bold, bool italic,
+                           bool underline) = 0;
+    // True for a back end that can draw (base: false).
+    virtual bool isAvailable();
+
+  protected:
+    // Opens `path` from the mounted archive, or from disk when no archive is
+    // mounted, and decodes it into `out` (owning its pixels). False on any
+    // failure; nothing is left open or allocated.
+    bool loadPicture(const std::string& path, Image* out);
+
+    SDL_Window* dc = nullptr;
+    int32_t pixelWidth = 0;
+    int32_t pixelHeight = 0;
+    float logicalWidth = 0.0f;
+    float logicalHeight = 0.0f;
+    float unitsPerPixelX = 0.0f;
+    float unitsPerPixelY = 0.0f;
+    int32_t status = StatusReady;
+    bool inBatch = false;
+    std::vector<ImageInfo> textureInfos; // entry i is texture i + 1
+    std::vector<Image> images;           // entry i is image i + 1
+    std::vector<FontInfo> fontInfos;     // entry i is font i
+};
+
+} // namespace keltraWorks
