@@ -3,6 +3,7 @@
 #include "engine/vfs/archive_format.h"
 
 #include <map>
+#include <sys/stat.h>
 #include <vector>
 
 namespace keltraWorks {
@@ -35,6 +36,13 @@ bool Vfs::mount(const std::string& path) {
     }
     std::FILE* stream = std::fopen(path.c_str(), "rb");
     if (!stream) {
+        return false;
+    }
+    // A folder opens for reading on Linux but cannot be read: it is not a
+    // readable archive, so callers must fall back to loose files.
+    struct stat st {};
+    if (::fstat(fileno(stream), &st) != 0 || S_ISDIR(st.st_mode)) {
+        std::fclose(stream);
         return false;
     }
     s.directory.clear();
