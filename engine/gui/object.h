@@ -161,7 +161,6 @@ class Object {
     // The controller's value for this frame, or false when there is none (a
     // finished controller is deleted here, a frame after its final value).
     bool readController(const char* key, float* value);
-    void setHiddenTree(bool hide);
 
     std::vector<Object*> children;
     std::map<std::string, std::unique_ptr<Controller>> controllers;
