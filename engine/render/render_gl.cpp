@@ -1,0 +1,574 @@
+#include "engine/render/render_gl.h"
+
+#include "engine/render/font_rasterizer.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <utility>
+
+namespace keltraWorks {
+
+namespace {
+
+struct PixelSize {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+PixelSize drawableSize(SDL_Window* window) {
+    PixelSize size;
+    if (window != nullptr) {
+        SDL_GL_GetDrawableSize(window, &size.width, &size.height);
+    }
+    return size;
+}
+
+// Factor numbers 0..9 name the GL factors; anything else is taken to be a GL
+// factor value already.
+GLenum blendFactor(int number) {
+    static const GLenum factors[10] = {
+        GL_ZERO,      GL_ONE,       GL_SRC_COLOR,           GL_SRC_ALPHA,
+        GL_DST_COLOR, GL_DST_ALPHA, GL_ONE_MINUS_SRC_COLOR, GL_ONE_MINUS_SRC_ALPHA,
+        GL_ONE_MINUS_DST_COLOR, GL_ONE_MINUS_DST_ALPHA,
+    };
+    return (number >= 0 && number < 10) ? factors[number] : static_cast<GLenum>(number);
+}
+
+// Pixel layout for uploads by bytes per pixel. One byte is grey: uploading it
+// as colour indices would draw black. 0 for depths the renderer cannot draw.
+GLenum pixelFormat(int bytesPerPixel) {
+    switch (bytesPerPixel) {
+    case 4:
+        return GL_RGBA;
+    case 3:
+        return GL_RGB;
+    case 1:
+        return GL_LUMINANCE;
+    default:
+        return 0;
+    }
+}
+
+void clearGlErrors() {
+    for (int i = 0; i < 32 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+}
+
+} // namespace
+
+bool RenderGL::requestPixelFormat() {
+    const std::pair<SDL_GLattr, int> attributes[] = {
+        {SDL_GL_RED_SIZE, 8},
+        {SDL_GL_GREEN_SIZE, 8},
+        {SDL_GL_BLUE_SIZE, 8},
+        {SDL_GL_ALPHA_SIZE, 0},
+        {SDL_GL_DEPTH_SIZE, 0},
+        {SDL_GL_STENCIL_SIZE, 0},
+        {SDL_GL_ACCUM_RED_SIZE, 0},
+        {SDL_GL_ACCUM_GREEN_SIZE, 0},
+        {SDL_GL_ACCUM_BLUE_SIZE, 0},
+        {SDL_GL_ACCUM_ALPHA_SIZE, 0},
+        {SDL_GL_DOUBLEBUFFER, 1},
+        {SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY},
+    };
+    bool ok = true;
+    for (const auto& [attribute, value] : attributes) {
+        if (SDL_GL_SetAttribute(attribute, value) != 0) {
+            std::fprintf(stderr, "glint: render: cannot request GL attribute %d: %s\n",
+                         static_cast<int>(attribute), SDL_GetError());
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+RenderGL::RenderGL(SDL_Window* window, float logicalWidth, float logicalHeight)
+    : Renderer(window, drawableSize(window).width, drawableSize(window).height) {
+    if (!createContext(window)) {
+        return;
+    }
+    setLogicalSize(logicalWidth, logicalHeight);
+    setInitialState();
+}
+
+RenderGL::~RenderGL() {
+    // The owner normally calls destroyContext first; a context still held
+    // here would otherwise outlive its renderer.
+    if (context != nullptr) {
+        destroyContext();
+    }
+}
+
+bool RenderGL::createContext(SDL_Window*) {
+    if (dc == nullptr) {
+        status = StatusNoContext;
+        return false;
+    }
+    SDL_GLContext made = SDL_GL_CreateContext(dc);
+    if (made == nullptr) {
+        std::fprintf(stderr, "glint: render: cannot create a GL context: %s\n", SDL_GetError());
+        status = StatusNoContext;
+        return false;
+    }
+    if (SDL_GL_MakeCurrent(dc, made) != 0) {
+        std::fprintf(stderr, "glint: render: cannot use the GL context: %s\n", SDL_GetError());
+        SDL_GL_DeleteContext(made);
+        status = StatusNoContext;
+        return false;
+    }
+    context = made;
+    return true;
+}
+
+void RenderGL::destroyContext() {
+    if (context != nullptr) {
+        SDL_GL_MakeCurrent(dc, nullptr);
+        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context));
+        context = nullptr;
+    }
+    status = StatusDestroyed;
+}
+
+void RenderGL::setInitialState() {
+    glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+    glClearDepth(0.0);
+    glDepthMask(GL_FALSE);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glShadeModel(GL_FLAT);
+    glEnable(GL_TEXTURE_2D);
+    // Every pixel buffer the renderer uploads is packed without row padding;
+    // the GL's default 4-byte row alignment would skew odd-width pictures.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+}
+
+void RenderGL::setProjection(float w, float h) {
+    glViewport(0, 0, pixelWidth, pixelHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, w, h, 0.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void RenderGL::setPolygonMode(int mode) {
+    static const GLenum modes[3] = {GL_FILL, GL_LINE, GL_POINT};
+    if (mode >= 0 && mode < 3) {
+        glPolygonMode(GL_FRONT_AND_BACK, modes[mode]);
+    }
+}
+
+void RenderGL::clear(vector4 colour) {
+    glClearColor(colour.x, colour.y, colour.z, colour.w);
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void RenderGL::loadIdentity() {
+    glLoadIdentity();
+}
+
+void RenderGL::translate(float x, float y) {
+    glTranslatef(x, y, 0.0f);
+}
+
+void RenderGL::translate(vector2 offset) {
+    glTranslatef(offset.x, offset.y, 0.0f);
+}
+
+// The z factor is 0 on purpose: the scene is flat and callers expect it.
+void RenderGL::scale(float x, float y) {
+    glScalef(x, y, 0.0f);
+}
+
+void RenderGL::scale(vector2 factor) {
+    glScalef(factor.x, factor.y, 0.0f);
+}
+
+void RenderGL::rotate(float degrees) {
+    glRotatef(degrees, 0.0f, 0.0f, 1.0f);
+}
+
+bool RenderGL::begin(int primitive) {
+    if (inBatch) {
+        return false;
+    }
+    static const GLenum primitives[4] = {GL_POINTS, GL_LINES, GL_TRIANGLES, GL_QUADS};
+    // An unknown primitive still opens a batch, but with nothing to draw.
+    if (primitive >= 0 && primitive < 4) {
+        glBegin(primitives[primitive]);
+        primitiveOpen = true;
+    }
+    inBatch = true;
+    return true;
+}
+
+bool RenderGL::end() {
+    if (!inBatch) {
+        return false;
+    }
+    if (primitiveOpen) {
+        glEnd();
+        primitiveOpen = false;
+    }
+    inBatch = false;
+    return true;
+}
+
+void RenderGL::vertex(vector2 point) {
+    glVertex2f(point.x, point.y);
+}
+
+void RenderGL::vertex(float x, float y) {
+    glVertex2f(x, y);
+}
+
+void RenderGL::texCoord(vector2 coord) {
+    glTexCoord2f(coord.x, coord.y);
+}
+
+void RenderGL::texCoord(float s, float t) {
+    glTexCoord2f(s, t);
+}
+
+// In both textured primitives each vertex is issued before the texture
+// coordinate that follows it, and the call ends on (0, 0): the first vertex
+// then picks up (0, 0) left by the previous call. Intended; drawRect relies on
+// it to map the top-left corner to (0, 0).
+void RenderGL::drawTriangle(vector2 a, vector2 b, vector2 c) {
+    if (inBatch) {
+        return;
+    }
+    glBegin(GL_TRIANGLES);
+    glVertex2f(a.x, a.y);
+    glTexCoord2f(0.5f, 1.0f);
+    glVertex2f(b.x, b.y);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(c.x, c.y);
+    glTexCoord2f(0.0f, 0.0f);
+    glEnd();
+}
+
+void RenderGL::drawQuad(vector2 a, vector2 b, vector2 c, vector2 d, vector2 extent) {
+    if (inBatch) {
+        return;
+    }
+    glBegin(GL_QUADS);
+    glVertex2f(a.x, a.y);
+    glTexCoord2f(extent.x, 0.0f);
+    glVertex2f(b.x, b.y);
+    glTexCoord2f(extent.x, extent.y);
+    glVertex2f(c.x, c.y);
+    glTexCoord2f(0.0f, extent.y);
+    glVertex2f(d.x, d.y);
+    glTexCoord2f(0.0f, 0.0f);
+    glEnd();
+}
+
+void RenderGL::drawRect(vector2 topLeft, vector2 bottomRight, int texture) {
+    drawRect(topLeft, bottomRight, getTextureExtent(texture));
+}
+
+void RenderGL::drawRect(vector2 topLeft, vector2 bottomRight, vector2 extent) {
+    drawQuad(topLeft, vector2(bottomRight.x, topLeft.y), bottomRight,
+             vector2(topLeft.x, bottomRight.y), extent);
+}
+
+void RenderGL::setColor(vector4 colour) {
+    glColor4f(colour.x, colour.y, colour.z, colour.w);
+}
+
+void RenderGL::setColor(float r, float g, float b, float a) {
+    glColor4f(r, g, b, a);
+}
+
+void RenderGL::setBlend(int source, int destination) {
+    glEnable(GL_BLEND);
+    glBlendFunc(blendFactor(source), blendFactor(destination));
+}
+
+void RenderGL::disableBlend() {
+    glDisable(GL_BLEND);
+}
+
+void RenderGL::drawImage(int image) {
+    const Image* picture = getImage(image);
+    if (picture == nullptr) {
+        return;
+    }
+    const GLenum format = pixelFormat(picture->bitsPerPixel / 8);
+    if (format == 0 || picture->bitsPerPixel % 8 != 0) {
+        return;
+    }
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glRasterPos2f(0.0f, logicalHeight); // bottom-left corner of the client area
+    glDrawPixels(picture->width, picture->height, format, GL_UNSIGNED_BYTE, picture->pixels);
+    glPopAttrib();
+}
+
+void RenderGL::bindTexture(int texture) {
+    if (texture == 0) {
+        glBindTexture(GL_TEXTURE_2D, 0);
+    } else if (texture > 0 && texture <= textureCount()) {
+        glBindTexture(GL_TEXTURE_2D, textureNames[size_t(texture - 1)]);
+    }
+}
+
+void RenderGL::setPointSize(float size) {
+    glPointSize(size);
+}
+
+void RenderGL::setLineWidth(float width) {
+    glLineWidth(width);
+}
+
+void RenderGL::drawText(int font, float x, float y, std::string text) {
+    if (text.empty() || font < 0 || font >= fontCount()) {
+        return;
+    }
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glRasterPos2f(x, y); // the first glyph's baseline origin
+    glListBase(fontListBases[size_t(font)]);
+    glCallLists(static_cast<GLsizei>(text.size()), GL_UNSIGNED_BYTE, text.data());
+    glPopAttrib();
+}
+
+void RenderGL::drawText(int font, vector2 position, std::string text) {
+    drawText(font, position.x, position.y, text);
+}
+
+void RenderGL::pushState() {
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+}
+
+void RenderGL::popState() {
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glPopAttrib();
+}
+
+// Window pixels are given with y from the top and passed to GLU unflipped;
+// with the flipped orthographic projection this lands on logicalHeight - y,
+// which the subtraction turns back.
+vector2 RenderGL::unproject(int x, int y) {
+    GLdouble model[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble objX = 0;
+    GLdouble objY = 0;
+    GLdouble objZ = 0;
+    if (gluUnProject(x, y, 0.0, model, projection, viewport, &objX, &objY, &objZ) != GL_TRUE) {
+        // A singular matrix (say after scale(0, 0)): the plain mapping of an
+        // untransformed scene instead of undefined output.
+        return vector2(static_cast<float>(x) * unitsPerPixelX,
+                       static_cast<float>(y) * unitsPerPixelY);
+    }
+    return vector2(static_cast<float>(objX), logicalHeight - static_cast<float>(objY));
+}
+
+void RenderGL::project(vector2 point, int* x, int* y) {
+    GLdouble model[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble winX = 0;
+    GLdouble winY = 0;
+    GLdouble winZ = 0;
+    if (gluProject(point.x, point.y, 0.0, model, projection, viewport, &winX, &winY, &winZ) !=
+        GL_TRUE) {
+        *x = unitsPerPixelX != 0.0f ? static_cast<int>(point.x / unitsPerPixelX) : 0;
+        *y = unitsPerPixelY != 0.0f ? static_cast<int>(point.y / unitsPerPixelY) : 0;
+        return;
+    }
+    *x = static_cast<int>(winX);
+    *y = pixelHeight - static_cast<int>(winY);
+}
+
+int RenderGL::loadTexture(const std::string& path, int filter, bool whiteIsTransparent) {
+    // Pass 1: decode, optionally turn white see-through, pad to powers of two.
+    Image picture(true);
+    if (!loadPicture(path, &picture)) {
+        return 0;
+    }
+    if (whiteIsTransparent && !picture.expandTo32Bits()) {
+        return 0;
+    }
+    if (!picture.padToPowerOfTwo()) {
+        return 0;
+    }
+    ImageInfo record = picture; // padded size, picture size and depth
+    record.validate();
+    const GLenum format = pixelFormat(record.bitsPerPixel / 8);
+    if (record.invalid || format == 0) {
+        return 0;
+    }
+
+    // Pass 2: upload, checking that the GL took it.
+    const GLint components = record.bitsPerPixel / 8;
+    GLuint name = 0;
+    clearGlErrors();
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    bool uploaded = true;
+    if (filter == FilterMipmap) {
+        uploaded = gluBuild2DMipmaps(GL_TEXTURE_2D, components, record.width, record.height,
+                                     format, GL_UNSIGNED_BYTE, picture.pixels) == 0;
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    } else {
+        glTexImage2D(GL_TEXTURE_2D, 0, components, record.width, record.height, 0, format,
+                     GL_UNSIGNED_BYTE, picture.pixels);
+        if (filter == FilterNearest || filter == FilterLinear) {
+            const GLint mode = filter == FilterLinear ? GL_LINEAR : GL_NEAREST;
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mode);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mode);
+        }
+    }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    uploaded = uploaded && glGetError() == GL_NO_ERROR;
+    glBindTexture(GL_TEXTURE_2D, 0);
+    if (!uploaded) {
+        std::fprintf(stderr, "glint: render: the GL refused the texture \"%s\"\n", path.c_str());
+        glDeleteTextures(1, &name);
+        return 0;
+    }
+    textureInfos.push_back(record);
+    textureNames.push_back(name);
+    return textureCount();
+}
+
+int RenderGL::createTexture(int width, int height, int bitsPerPixel, int filter) {
+    ImageInfo record(width, height, bitsPerPixel);
+    if (record.invalid || bitsPerPixel % 8 != 0 || pixelFormat(bitsPerPixel / 8) == 0) {
+        return 0;
+    }
+    record.width = roundUpToPowerOfTwo(width);
+    record.height = roundUpToPowerOfTwo(height);
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    const GLint mode = (filter == FilterLinear || filter == FilterMipmap) ? GL_LINEAR : GL_NEAREST;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mode);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mode);
+    textureInfos.push_back(record);
+    textureNames.push_back(name);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return textureCount();
+}
+
+bool RenderGL::updateTexture(int texture, const uint8_t* pixels) {
+    bindTexture(texture);
+    const ImageInfo* record = getTextureInfo(texture);
+    if (record == nullptr) {
+        return false;
+    }
+    // A deleted texture would otherwise upload into texture object 0.
+    if (textureNames[size_t(texture - 1)] == 0 || pixels == nullptr) {
+        bindTexture(0);
+        return false;
+    }
+    const int bytesPerPixel = record->bitsPerPixel / 8;
+    const GLenum format = pixelFormat(bytesPerPixel);
+    const size_t dstRow = size_t(record->width) * size_t(bytesPerPixel);
+    const size_t srcRow = size_t(record->imageWidth) * size_t(bytesPerPixel);
+    const size_t bytes = dstRow * size_t(record->height);
+    uint8_t* buffer = new (std::nothrow) uint8_t[bytes];
+    if (buffer == nullptr || format == 0) {
+        delete[] buffer;
+        bindTexture(0);
+        return false;
+    }
+    std::memset(buffer, 0, bytes);
+    for (int32_t r = 0; r < record->imageHeight; ++r) {
+        std::memcpy(buffer + size_t(r) * dstRow, pixels + size_t(r) * srcRow, srcRow);
+    }
+    glTexImage2D(GL_TEXTURE_2D, 0, bytesPerPixel, record->width, record->height, 0, format,
+                 GL_UNSIGNED_BYTE, buffer);
+    bindTexture(0);
+    delete[] buffer;
+    return true;
+}
+
+bool RenderGL::deleteTexture(int texture) {
+    if (texture <= 0 || texture > static_cast<int>(textureNames.size())) {
+        return false;
+    }
+    GLuint& name = textureNames[size_t(texture - 1)];
+    if (name == 0 || !glIsTexture(name)) {
+        return false;
+    }
+    glDeleteTextures(1, &name);
+    name = 0; // the index stays reserved; binding it now binds nothing
+    return true;
+}
+
+int RenderGL::loadImage(const std::string& path) {
+    Image picture(true);
+    if (!loadPicture(path, &picture)) {
+        return 0;
+    }
+    // glDrawPixels draws the first row at the bottom; decoded rows come top
+    // first.
+    if (!picture.flipVertical()) {
+        return 0;
+    }
+    images.push_back(std::move(picture));
+    return imageCount();
+}
+
+int RenderGL::createFont(const std::string& faceName, int height, bool bold, bool italic,
+                         bool underline) {
+    const GLuint base = glGenLists(256);
+    const int index = static_cast<int>(fontListBases.size());
+    FontInfo info;
+    GlyphSet glyphs;
+    rasterizeFont(faceName, height, bold, italic, underline, &info, &glyphs);
+    if (base != 0) {
+        // Bitmaps are captured when the list is compiled, under the client's
+        // unpack state; make sure it is the plain byte-aligned layout.
+        glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+        glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+        for (GLuint c = 0; c < 256; ++c) {
+            const GlyphBitmap& g = glyphs[c];
+            glNewList(base + c, GL_COMPILE);
+            // A face that could not be loaded leaves every list empty.
+            if (g.advance != 0.0f || g.width > 0) {
+                glBitmap(g.width, g.height, g.xOrigin, g.yOrigin, g.advance, 0.0f,
+                         g.rows.empty() ? nullptr : g.rows.data());
+            }
+            glEndList();
+        }
+        glPopClientAttrib();
+    }
+    fontInfos.push_back(info);
+    fontListBases.push_back(base);
+    return index;
+}
+
+bool RenderGL::isAvailable() {
+    return true;
+}
+
+uint32_t RenderGL::textureName(int texture) const {
+    if (texture <= 0 || texture > static_cast<int>(textureNames.size())) {
+        return 0;
+    }
+    return textureNames[size_t(texture - 1)];
+}
+
+} // namespace keltraWorks

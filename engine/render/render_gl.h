@@ -1,0 +1,96 @@
+// The OpenGL back end of Renderer: OpenGL 1.x immediate mode with the fixed
+// pipeline, drawing into an SDL2 window through an SDL GL context (legacy,
+// compatibility profile). Textures are GL texture objects; fonts are 256
+// glBitmap display lists each.
+//
+// Set-up order for the window's creator: SDL_Init(SDL_INIT_VIDEO), then
+// RenderGL::requestPixelFormat(), then SDL_CreateWindow(..., SDL_WINDOW_OPENGL),
+// then RenderGL(window, 16, 12). Check isAvailable() and getStatus() == 0
+// before use; getStatus() == 1 means no GL context could be made.
+// The pixel size is the window's drawable size read once at construction.
+//
+// Ownership: the window is not owned. The GL context is owned: destroyContext
+// releases it (the destructor does so too if it is still held), and with it
+// every texture and display list. Units: logical units except where noted.
+// Threading: single-threaded; the context is current on the creating thread.
+#pragma once
+
+#include "engine/render/renderer.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace keltraWorks {
+
+class RenderGL : public Renderer {
+  public:
+    // Requests the framebuffer the renderer expects: 8 bits each of red,
+    // green and blue, no alpha, depth, stencil or accumulation bits, double
+    // buffered, compatibility profile. Call after SDL_Init(SDL_INIT_VIDEO)
+    // and before the window is created. False when SDL refuses an attribute.
+    static bool requestPixelFormat();
+
+    RenderGL(SDL_Window* window, float logicalWidth, float logicalHeight);
+    ~RenderGL() override;
+
+    bool createContext(SDL_Window* window) override;
+    void destroyContext() override;
+    void setProjection(float w, float h) override;
+    void setPolygonMode(int mode) override;
+    void clear(vector4 colour) override;
+    void loadIdentity() override;
+    void translate(float x, float y) override;
+    void translate(vector2 offset) override;
+    void scale(float x, float y) override;
+    void scale(vector2 factor) override;
+    void rotate(float degrees) override;
+    bool begin(int primitive) override;
+    bool end() override;
+    void vertex(vector2 point) override;
+    void vertex(float x, float y) override;
+    void texCoord(vector2 coord) override;
+    void texCoord(float s, float t) override;
+    void drawTriangle(vector2 a, vector2 b, vector2 c) override;
+    void drawQuad(vector2 a, vector2 b, vector2 c, vector2 d, vector2 extent) override;
+    void drawRect(vector2 topLeft, vector2 bottomRight, int texture) override;
+    void drawRect(vector2 topLeft, vector2 bottomRight, vector2 extent) override;
+    void setColor(vector4 colour) override;
+    void setColor(float r, float g, float b, float a) override;
+    void setBlend(int source, int destination) override;
+    void disableBlend() override;
+    void drawImage(int image) override;
+    void bindTexture(int texture) override;
+    void setPointSize(float size) override;
+    void setLineWidth(float width) override;
+    void drawText(int font, float x, float y, std::string text) override;
+    void drawText(int font, vector2 position, std::string text) override;
+    void pushState() override;
+    void popState() override;
+    vector2 unproject(int x, int y) override;
+    void project(vector2 point, int* x, int* y) override;
+    int loadTexture(const std::string& path, int filter, bool whiteIsTransparent) override;
+    int createTexture(int width, int height, int bitsPerPixel, int filter) override;
+    bool updateTexture(int texture, const uint8_t* pixels) override;
+    bool deleteTexture(int texture) override;
+    int loadImage(const std::string& path) override;
+    int createFont(const std::string& faceName, int height, bool bold, bool italic,
+                   bool underline) override;
+    bool isAvailable() override;
+
+    // The GL texture name behind a texture index; 0 for an unknown or
+    // deleted texture. For tests and for widgets that issue GL calls.
+    uint32_t textureName(int texture) const;
+
+  private:
+    void setInitialState();
+
+    void* context = nullptr; // SDL_GLContext
+    // True while a begin() opened a real glBegin, so end() never issues a
+    // glEnd the GL would reject.
+    bool primitiveOpen = false;
+    std::vector<uint32_t> textureNames; // parallel to textureInfos; 0 = deleted
+    std::vector<uint32_t> fontListBases; // first of 256 lists, by font index
+};
+
+} // namespace keltraWorks
