@@ -1,0 +1,95 @@
+#include "engine/platform/sdl_display_modes.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+namespace keltraWorks {
+
+namespace {
+
+bool haveApplied = false;
+DisplayMode applied;
+
+// SDL numbers its displays from 0; the program only ever uses the first.
+constexpr int PrimaryDisplay = 0;
+
+} // namespace
+
+SdlDisplayModes::SdlDisplayModes() {
+    // SDL's signal handlers turn Ctrl+C into a queued quit event that nothing
+    // reads while the dialog runs; keep the default action during set-up and
+    // let the main window install them later.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    videoStarted = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    SDL_ResetHint(SDL_HINT_NO_SIGNAL_HANDLERS);
+    if (!videoStarted) {
+        std::fprintf(stderr, "glint: platform: cannot read the display modes: %s\n",
+                     SDL_GetError());
+    }
+}
+
+SdlDisplayModes::~SdlDisplayModes() {
+    if (videoStarted) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+}
+
+bool SdlDisplayModes::mode(int number, DisplayMode& out) {
+    if (!videoStarted || number < 0 || number >= SDL_GetNumDisplayModes(PrimaryDisplay)) {
+        return false;
+    }
+    SDL_DisplayMode sdlMode;
+    if (SDL_GetDisplayMode(PrimaryDisplay, number, &sdlMode) != 0) {
+        return false;
+    }
+    out.width = sdlMode.w;
+    out.height = sdlMode.h;
+    out.bitsPerPixel = 8 * static_cast<int>(SDL_BYTESPERPIXEL(sdlMode.format));
+    out.refreshRate = sdlMode.refresh_rate;
+    return true;
+}
+
+bool SdlDisplayModes::testMode(const DisplayMode& mode) {
+    if (!videoStarted) {
+        return false;
+    }
+    SDL_DisplayMode wanted = {};
+    wanted.w = mode.width;
+    wanted.h = mode.height;
+    wanted.refresh_rate = mode.refreshRate;
+    SDL_DisplayMode closest;
+    if (!SDL_GetClosestDisplayMode(PrimaryDisplay, &wanted, &closest)) {
+        return false;
+    }
+    return closest.w == mode.width && closest.h == mode.height &&
+           closest.refresh_rate == mode.refreshRate;
+}
+
+bool SdlDisplayModes::setMode(const DisplayMode& mode) {
+    if (!testMode(mode)) {
+        return false;
+    }
+    applied = mode;
+    haveApplied = true;
+    return true;
+}
+
+void SdlDisplayModes::pause(int milliseconds) {
+    if (milliseconds > 0) {
+        SDL_Delay(static_cast<Uint32>(milliseconds));
+    }
+}
+
+bool SdlDisplayModes::appliedMode(DisplayMode& out) {
+    if (haveApplied) {
+        out = applied;
+    }
+    return haveApplied;
+}
+
+void SdlDisplayModes::clearAppliedMode() {
+    haveApplied = false;
+}
+
+} // namespace keltraWorks

@@ -1,0 +1,120 @@
+#include "engine/platform/setup_dlg.h"
+
+#include "engine/platform/display_mode_source.h"
+#include "engine/platform/fltk_setup_view.h"
+#include "engine/platform/sdl_display_modes.h"
+#include "engine/platform/setup_view.h"
+
+#include <cstdio>
+
+namespace keltraWorks {
+
+namespace {
+
+constexpr int FullScreenBits = 32;
+// The display gets this long to settle after a mode switch.
+constexpr int SettleMilliseconds = 500;
+constexpr int LineSize = 256;
+
+} // namespace
+
+SetupDlg::SetupDlg(int wantedWidth, int wantedHeight)
+    : width(wantedWidth), height(wantedHeight), ownedModes(new SdlDisplayModes),
+      ownedView(new FltkSetupView), modes(*ownedModes), view(*ownedView) {
+    enumModes();
+}
+
+SetupDlg::SetupDlg(int wantedWidth, int wantedHeight, DisplayModeSource& modeSource,
+                   SetupView& dialogView)
+    : width(wantedWidth), height(wantedHeight), modes(modeSource), view(dialogView) {
+    enumModes();
+}
+
+SetupDlg::~SetupDlg() = default;
+
+bool SetupDlg::enumModes() {
+    bool haveLast = false;
+    int lastRate = 0;
+    DisplayMode mode;
+    for (int number = 0; modes.mode(number, mode); ++number) {
+        if (mode.width != width || mode.height != height || mode.bitsPerPixel != FullScreenBits) {
+            continue;
+        }
+        if (!modes.testMode(mode)) {
+            continue;
+        }
+        // Only a repeat of the rate just taken is skipped: a rate that comes
+        // back after a different one is offered again, in the display's order.
+        if (haveLast && mode.refreshRate == lastRate) {
+            continue;
+        }
+        frequencies.push_back(mode.refreshRate);
+        lastRate = mode.refreshRate;
+        haveLast = true;
+    }
+    return !frequencies.empty();
+}
+
+bool SetupDlg::run() {
+    endCode = view.run(*this);
+    return endCode == EndOk;
+}
+
+bool SetupDlg::applyMode() {
+    if (!fullscreen) {
+        return false;
+    }
+    DisplayMode mode;
+    mode.width = width;
+    mode.height = height;
+    mode.bitsPerPixel = FullScreenBits;
+    mode.refreshRate = frequency;
+    if (!modes.testMode(mode)) {
+        return false;
+    }
+    // The switch's own result is not looked at: the test above already said
+    // the mode is there, and start-up goes full screen either way.
+    modes.setMode(mode);
+    modes.pause(SettleMilliseconds);
+    return true;
+}
+
+void SetupDlg::initDialog(SetupView& dialogView) {
+    char line[LineSize];
+    if (frequencies.empty()) {
+        dialogView.setResolutionLine("Not supported by hardware!");
+        dialogView.setChoicesEnabled(false);
+        dialogView.setWindowed(true);
+        return;
+    }
+    std::snprintf(line, sizeof line, "%i x %i", width, height);
+    dialogView.setResolutionLine(line);
+    for (int rate : frequencies) {
+        std::snprintf(line, sizeof line, "%i Hz", rate);
+        dialogView.addRateLine(line);
+    }
+    dialogView.selectRate(0);
+}
+
+int SetupDlg::commandOk(SetupView& dialogView) {
+    if (frequencies.empty()) {
+        frequency = 0;
+    } else {
+        // A drop-down list always has a selection once filled; should a view
+        // still report none, the first rate stands rather than reading past
+        // the list.
+        int index = dialogView.selectedRate();
+        if (index < 0 || index >= static_cast<int>(frequencies.size())) {
+            index = 0;
+        }
+        frequency = frequencies[static_cast<size_t>(index)];
+    }
+    fullscreen = !dialogView.windowed();
+    return EndOk;
+}
+
+int SetupDlg::commandCancel() {
+    return EndCancel;
+}
+
+} // namespace keltraWorks

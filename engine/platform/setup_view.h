@@ -1,0 +1,41 @@
+// The setup dialog as the user sees it, kept apart from its logic
+// (setup_dlg.h) so the logic runs without a display. The FLTK view is
+// fltk_setup_view.h; tests use a scripted one.
+//
+// run() shows the dialog modally and hands control to the SetupDlg's handlers:
+// initDialog once before the dialog appears, then commandOk or commandCancel
+// when the user ends it; run() returns the code that handler gave. The view
+// does not own the SetupDlg. Single-threaded.
+#pragma once
+
+#include <string>
+
+namespace keltraWorks {
+
+class SetupDlg;
+
+class SetupView {
+  public:
+    // Returned by run() when the dialog cannot be shown at all (no display).
+    static constexpr int CannotShow = -1;
+
+    virtual ~SetupView() = default;
+
+    // Shows the dialog until the user ends it; returns the ending handler's
+    // code (1 OK, 2 cancel) or CannotShow.
+    virtual int run(SetupDlg& dialog) = 0;
+
+    // The resolution box holds exactly one line, shown as selected.
+    virtual void setResolutionLine(const std::string& text) = 0;
+    // Appends a line to the refresh-rate box.
+    virtual void addRateLine(const std::string& text) = 0;
+    virtual void selectRate(int index) = 0;
+    // Index of the selected refresh-rate line; -1 when none.
+    virtual int selectedRate() const = 0;
+    virtual void setWindowed(bool ticked) = 0;
+    virtual bool windowed() const = 0;
+    // Greys out (or enables) both boxes and the "Run windowed" check box.
+    virtual void setChoicesEnabled(bool enabled) = 0;
+};
+
+} // namespace keltraWorks

@@ -1,0 +1,177 @@
+// Drives the real FLTK dialog on the test display: keys are fed to FLTK the
+// way its event loop would deliver them, from a timer inside the dialog's own
+// modal loop. FLTK can open its display once per process, so each case shows
+// the dialog once (every case runs as its own process).
+#include "engine/platform/fltk_setup_view.h"
+
+#include "engine/platform/display_mode_source.h"
+#include "engine/platform/setup_dlg.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Check_Button.H>
+#include <FL/Fl_Choice.H>
+#include <FL/Fl_Window.H>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+using keltraWorks::DisplayMode;
+using keltraWorks::DisplayModeSource;
+using keltraWorks::FltkSetupView;
+using keltraWorks::SetupDlg;
+using keltraWorks::SetupView;
+
+namespace {
+
+class FixedModes : public DisplayModeSource {
+  public:
+    explicit FixedModes(std::vector<int> rates) : rates(std::move(rates)) {}
+    bool mode(int number, DisplayMode& out) override {
+        if (number < 0 || number >= static_cast<int>(rates.size())) {
+            return false;
+        }
+        out.width = 1024;
+        out.height = 768;
+        out.bitsPerPixel = 32;
+        out.refreshRate = rates[static_cast<size_t>(number)];
+        return true;
+    }
+    bool testMode(const DisplayMode&) override { return true; }
+    bool setMode(const DisplayMode&) override { return true; }
+    void pause(int) override {}
+    std::vector<int> rates;
+};
+
+// What the dialog looked like when the key was pressed.
+struct Seen {
+    bool found = false;
+    int x = 0, y = 0, w = 0, h = 0;
+    bool modal = false;
+    const char* caption = nullptr;
+    bool windowedTicked = false;
+    int activeChoices = 0;
+    int choices = 0;
+    bool windowedActive = false;
+    int rateLines = 0;
+};
+
+struct Script {
+    int key = 0;
+    Seen seen;
+};
+
+void inspect(Fl_Window* window, Seen& seen) {
+    seen.found = true;
+    seen.x = window->x();
+    seen.y = window->y();
+    seen.w = window->w();
+    seen.h = window->h();
+    seen.modal = window->modal() != 0;
+    seen.caption = window->label();
+    for (int i = 0; i < window->children(); ++i) {
+        Fl_Widget* child = window->child(i);
+        if (auto* check = dynamic_cast<Fl_Check_Button*>(child)) {
+            seen.windowedTicked = check->value() != 0;
+            seen.windowedActive = check->active() != 0;
+        } else if (auto* choice = dynamic_cast<Fl_Choice*>(child)) {
+            ++seen.choices;
+            seen.activeChoices += choice->active() ? 1 : 0;
+            // The rate box is the second choice; size() counts the terminator.
+            if (seen.choices == 2) {
+                seen.rateLines = choice->size() - 1;
+            }
+        }
+    }
+}
+
+void pressKey(void* data) {
+    auto* script = static_cast<Script*>(data);
+    Fl_Window* window = Fl::first_window();
+    if (!window) {
+        Fl::repeat_timeout(0.05, pressKey, data);
+        return;
+    }
+    inspect(window, script->seen);
+    // A key press as FLTK's own loop hands it on: focus first, then shortcut.
+    Fl::e_keysym = script->key;
+    Fl::e_state = 0;
+    Fl::e_text = const_cast<char*>("");
+    Fl::e_length = 0;
+    if (!Fl::handle(FL_KEYBOARD, window)) {
+        Fl::handle(FL_SHORTCUT, window);
+    }
+}
+
+bool haveDisplay() {
+    const char* display = std::getenv("DISPLAY");
+    return display && std::strlen(display) > 0;
+}
+
+} // namespace
+
+TEST(FltkSetupView, EnterAcceptsTheDefaultsInACentredModalDialog) {
+    if (!haveDisplay()) {
+        GTEST_SKIP() << "needs a display";
+    }
+    FixedModes modes({85, 60});
+    FltkSetupView view;
+    SetupDlg dialog(1024, 768, modes, view);
+    Script script{FL_Enter, {}};
+    Fl::add_timeout(0.1, pressKey, &script);
+    ASSERT_TRUE(dialog.run());
+    ASSERT_TRUE(script.seen.found);
+    EXPECT_EQ(script.seen.w, 375);
+    EXPECT_EQ(script.seen.h, 278);
+    EXPECT_TRUE(script.seen.modal);
+    EXPECT_STREQ(script.seen.caption, "keltraWorks :: Setup");
+    int sx, sy, sw, sh;
+    Fl::screen_xywh(sx, sy, sw, sh, 0);
+    EXPECT_NEAR(script.seen.x + script.seen.w / 2, sx + sw / 2, 1);
+    EXPECT_NEAR(script.seen.y + script.seen.h / 2, sy + sh / 2, 1);
+    EXPECT_EQ(script.seen.rateLines, 2);
+    EXPECT_EQ(script.seen.activeChoices, 2);
+    EXPECT_TRUE(dialog.fullscreen);
+    EXPECT_EQ(dialog.frequency, 85);
+    // The dialog is gone from FLTK's list once run() returns.
+    EXPECT_EQ(Fl::first_window(), nullptr);
+}
+
+TEST(FltkSetupView, EscapeCancels) {
+    if (!haveDisplay()) {
+        GTEST_SKIP() << "needs a display";
+    }
+    FixedModes modes({60});
+    FltkSetupView view;
+    SetupDlg dialog(1024, 768, modes, view);
+    Script script{FL_Escape, {}};
+    Fl::add_timeout(0.1, pressKey, &script);
+    EXPECT_FALSE(dialog.run());
+    EXPECT_TRUE(script.seen.found);
+    EXPECT_EQ(dialog.endCode, SetupDlg::EndCancel);
+    // FLTK cannot be brought up twice in one process: a second showing is
+    // refused instead of touching a closed connection.
+    EXPECT_FALSE(dialog.run());
+    EXPECT_EQ(dialog.endCode, SetupView::CannotShow);
+}
+
+TEST(FltkSetupView, WithoutModesTheChoicesAreGreyAndWindowedIsTicked) {
+    if (!haveDisplay()) {
+        GTEST_SKIP() << "needs a display";
+    }
+    FixedModes modes({});
+    FltkSetupView view;
+    SetupDlg dialog(1024, 768, modes, view);
+    Script script{FL_Enter, {}};
+    Fl::add_timeout(0.1, pressKey, &script);
+    ASSERT_TRUE(dialog.run());
+    ASSERT_TRUE(script.seen.found);
+    EXPECT_EQ(script.seen.choices, 2);
+    EXPECT_EQ(script.seen.activeChoices, 0);
+    EXPECT_FALSE(script.seen.windowedActive);
+    EXPECT_TRUE(script.seen.windowedTicked);
+    EXPECT_FALSE(dialog.fullscreen);
+    EXPECT_EQ(dialog.frequency, 0);
+}

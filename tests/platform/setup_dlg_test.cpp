@@ -1,0 +1,271 @@
+#include "engine/platform/setup_dlg.h"
+
+#include "engine/platform/display_mode_source.h"
+#include "engine/platform/setup_view.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using keltraWorks::DisplayMode;
+using keltraWorks::DisplayModeSource;
+using keltraWorks::SetupDlg;
+using keltraWorks::SetupView;
+
+namespace {
+
+// A display with a scripted mode list. Modes listed in `refused` fail the
+// switch test; every call that changes or tests the display is recorded.
+class ScriptedModes : public DisplayModeSource {
+  public:
+    explicit ScriptedModes(std::vector<DisplayMode> list) : modes(std::move(list)) {}
+
+    bool mode(int number, DisplayMode& out) override {
+        if (number < 0 || number >= static_cast<int>(modes.size())) {
+            return false;
+        }
+        out = modes[static_cast<size_t>(number)];
+        return true;
+    }
+    bool testMode(const DisplayMode& m) override {
+        tested.push_back(m);
+        for (const DisplayMode& r : refused) {
+            if (same(r, m)) {
+                return false;
+            }
+        }
+        return true;
+    }
+    bool setMode(const DisplayMode& m) override {
+        set.push_back(m);
+        return true;
+    }
+    void pause(int milliseconds) override { pauses.push_back(milliseconds); }
+
+    static bool same(const DisplayMode& a, const DisplayMode& b) {
+        return a.width == b.width && a.height == b.height && a.bitsPerPixel == b.bitsPerPixel &&
+               a.refreshRate == b.refreshRate;
+    }
+
+    std::vector<DisplayMode> modes;
+    std::vector<DisplayMode> refused;
+    std::vector<DisplayMode> tested;
+    std::vector<DisplayMode> set;
+    std::vector<int> pauses;
+};
+
+// A dialog the test "clicks": run() initialises like the real view, then
+// applies the scripted user actions and ends with OK or Cancel.
+class ScriptedView : public SetupView {
+  public:
+    enum class Ending { Ok, Cancel, CannotShow };
+
+    int run(SetupDlg& dialog) override {
+        dialog.initDialog(*this);
+        if (pickRate >= 0) {
+            rateSelection = pickRate;
+        }
+        if (tickWindowed && enabled) {
+            windowedTicked = true;
+        }
+        switch (ending) {
+        case Ending::Ok:
+            return dialog.commandOk(*this);
+        case Ending::Cancel:
+            return dialog.commandCancel();
+        case Ending::CannotShow:
+            break;
+        }
+        return CannotShow;
+    }
+    void setResolutionLine(const std::string& text) override { resolution = text; }
+    void addRateLine(const std::string& text) override { rates.push_back(text); }
+    void selectRate(int index) override { rateSelection = index; }
+    int selectedRate() const override { return rateSelection; }
+    void setWindowed(bool ticked) override { windowedTicked = ticked; }
+    bool windowed() const override { return windowedTicked; }
+    void setChoicesEnabled(bool on) override { enabled = on; }
+
+    // Script.
+    Ending ending = Ending::Ok;
+    int pickRate = -1;
+    bool tickWindowed = false;
+
+    // What the dialog put on screen.
+    std::string resolution;
+    std::vector<std::string> rates;
+    int rateSelection = -1;
+    bool windowedTicked = false;
+    bool enabled = true;
+};
+
+DisplayMode mode(int w, int h, int bits, int rate) {
+    DisplayMode m;
+    m.width = w;
+    m.height = h;
+    m.bitsPerPixel = bits;
+    m.refreshRate = rate;
+    return m;
+}
+
+std::vector<int> ratesOf(const std::vector<DisplayMode>& list) {
+    ScriptedModes modes(list);
+    ScriptedView view;
+    SetupDlg dialog(1024, 768, modes, view);
+    return dialog.frequencies;
+}
+
+} // namespace
+
+TEST(SetupDlgModes, OnlyARepeatOfThePreviousRateIsSkipped) {
+    EXPECT_EQ(ratesOf({mode(1024, 768, 32, 60), mode(1024, 768, 32, 60), mode(1024, 768, 32, 75),
+                       mode(1024, 768, 32, 60)}),
+              (std::vector<int>{60, 75, 60}));
+}
+
+TEST(SetupDlgModes, OtherSizesAndDepthsAreNeverListed) {
+    EXPECT_EQ(ratesOf({mode(1024, 768, 16, 85), mode(800, 600, 32, 60), mode(1024, 600, 32, 70),
+                       mode(1280, 768, 32, 72), mode(1024, 768, 24, 100), mode(1024, 768, 32, 75),
+                       mode(1024, 768, 16, 60)}),
+              (std::vector<int>{75}));
+}
+
+TEST(SetupDlgModes, ModesTheDisplayRefusesAreSkippedAndDoNotBreakARun) {
+    ScriptedModes modes({mode(1024, 768, 32, 60), mode(1024, 768, 32, 75), mode(1024, 768, 32, 75),
+                         mode(1024, 768, 32, 85)});
+    // Only the first 75 Hz entry is refused: the second is then new again.
+    modes.refused = {mode(1024, 768, 32, 75)};
+    ScriptedView view;
+    SetupDlg dialog(1024, 768, modes, view);
+    EXPECT_EQ(dialog.frequencies, (std::vector<int>{60, 85}));
+    // Only modes of the wanted shape reach the display's test.
+    for (const DisplayMode& m : modes.tested) {
+        EXPECT_EQ(m.width, 1024);
+        EXPECT_EQ(m.height, 768);
+        EXPECT_EQ(m.bitsPerPixel, 32);
+    }
+}
+
+TEST(SetupDlgModes, EnumModesReportsWhetherAnyRateWasFound) {
+    ScriptedModes none({mode(640, 480, 32, 60)});
+    ScriptedModes some({mode(1024, 768, 32, 60)});
+    ScriptedView view;
+    SetupDlg withNone(1024, 768, none, view);
+    SetupDlg withSome(1024, 768, some, view);
+    EXPECT_FALSE(withNone.enumModes());
+    EXPECT_TRUE(withSome.enumModes());
+}
+
+TEST(SetupDlgChoice, OkUntouchedChoosesFullScreenAtTheFirstRate) {
+    ScriptedModes modes({mode(1024, 768, 32, 75), mode(1024, 768, 32, 60)});
+    ScriptedView view;
+    SetupDlg dialog(1024, 768, modes, view);
+    EXPECT_FALSE(dialog.fullscreen);
+    EXPECT_EQ(dialog.frequency, 60);
+    ASSERT_TRUE(dialog.run());
+    EXPECT_EQ(dialog.endCode, SetupDlg::EndOk);
+    EXPECT_EQ(view.resolution, "1024 x 768");
+    EXPECT_EQ(view.rates, (std::vector<std::string>{"75 Hz", "60 Hz"}));
+    EXPECT_FALSE(view.windowedTicked);
+    EXPECT_TRUE(view.enabled);
+    EXPECT_TRUE(dialog.fullscreen);
+    EXPECT_EQ(dialog.frequency, 75);
+}
+
+TEST(SetupDlgChoice, OkTakesTheSelectedRateAndTheWindowedTick) {
+    ScriptedModes modes(
+        {mode(1024, 768, 32, 60), mode(1024, 768, 32, 75), mode(1024, 768, 32, 60)});
+    ScriptedView view;
+    view.pickRate = 2;
+    view.tickWindowed = true;
+    SetupDlg dialog(1024, 768, modes, view);
+    ASSERT_TRUE(dialog.run());
+    EXPECT_FALSE(dialog.fullscreen);
+    // The rate is stored even though windowed mode will not use it.
+    EXPECT_EQ(dialog.frequency, 60);
+
+    ScriptedView second;
+    second.pickRate = 1;
+    SetupDlg other(1024, 768, modes, second);
+    ASSERT_TRUE(other.run());
+    EXPECT_TRUE(other.fullscreen);
+    EXPECT_EQ(other.frequency, 75);
+}
+
+TEST(SetupDlgChoice, NoModeGreysOutTheChoicesAndForcesWindowedAtRateZero) {
+    ScriptedModes modes({mode(1024, 768, 16, 60)});
+    ScriptedView view;
+    SetupDlg dialog(1024, 768, modes, view);
+    ASSERT_TRUE(dialog.run());
+    EXPECT_EQ(view.resolution, "Not supported by hardware!");
+    EXPECT_TRUE(view.rates.empty());
+    EXPECT_FALSE(view.enabled);
+    EXPECT_TRUE(view.windowedTicked);
+    EXPECT_FALSE(dialog.fullscreen);
+    EXPECT_EQ(dialog.frequency, 0);
+    EXPECT_FALSE(dialog.applyMode());
+    EXPECT_TRUE(modes.set.empty());
+}
+
+TEST(SetupDlgChoice, AViewWithoutASelectionFallsBackToTheFirstRate) {
+    ScriptedModes modes({mode(1024, 768, 32, 85), mode(1024, 768, 32, 60)});
+    ScriptedView view;
+    view.pickRate = 7;
+    SetupDlg dialog(1024, 768, modes, view);
+    ASSERT_TRUE(dialog.run());
+    EXPECT_EQ(dialog.frequency, 85);
+}
+
+TEST(SetupDlgChoice, CancelAndAMissingDisplayLeaveTheChoiceUntouched) {
+    ScriptedModes modes({mode(1024, 768, 32, 75)});
+    ScriptedView cancel;
+    cancel.ending = ScriptedView::Ending::Cancel;
+    SetupDlg cancelled(1024, 768, modes, cancel);
+    EXPECT_FALSE(cancelled.run());
+    EXPECT_EQ(cancelled.endCode, SetupDlg::EndCancel);
+    EXPECT_FALSE(cancelled.fullscreen);
+    EXPECT_EQ(cancelled.frequency, 60);
+
+    ScriptedView headless;
+    headless.ending = ScriptedView::Ending::CannotShow;
+    SetupDlg unshown(1024, 768, modes, headless);
+    EXPECT_FALSE(unshown.run());
+    EXPECT_EQ(unshown.endCode, SetupView::CannotShow);
+    EXPECT_FALSE(unshown.fullscreen);
+}
+
+TEST(SetupDlgApply, SwitchesToTheChosenModeAndWaitsHalfASecond) {
+    ScriptedModes modes({mode(1024, 768, 32, 60), mode(1024, 768, 32, 75)});
+    ScriptedView view;
+    view.pickRate = 1;
+    SetupDlg dialog(1024, 768, modes, view);
+    ASSERT_TRUE(dialog.run());
+    modes.tested.clear();
+    EXPECT_TRUE(dialog.applyMode());
+    ASSERT_EQ(modes.tested.size(), 1u);
+    EXPECT_TRUE(ScriptedModes::same(modes.tested[0], mode(1024, 768, 32, 75)));
+    ASSERT_EQ(modes.set.size(), 1u);
+    EXPECT_TRUE(ScriptedModes::same(modes.set[0], mode(1024, 768, 32, 75)));
+    EXPECT_EQ(modes.pauses, (std::vector<int>{500}));
+}
+
+TEST(SetupDlgApply, RefusesWindowedModeAndAModeThatFailsTheTest) {
+    ScriptedModes modes({mode(1024, 768, 32, 60)});
+    ScriptedView windowed;
+    windowed.tickWindowed = true;
+    SetupDlg dialog(1024, 768, modes, windowed);
+    ASSERT_TRUE(dialog.run());
+    modes.tested.clear();
+    EXPECT_FALSE(dialog.applyMode());
+    EXPECT_TRUE(modes.tested.empty());
+
+    // Full screen chosen, but the display no longer takes the mode.
+    ScriptedView full;
+    SetupDlg fullDialog(1024, 768, modes, full);
+    ASSERT_TRUE(fullDialog.run());
+    modes.refused = {mode(1024, 768, 32, 60)};
+    EXPECT_FALSE(fullDialog.applyMode());
+    EXPECT_TRUE(modes.set.empty());
+    EXPECT_TRUE(modes.pauses.empty());
+}
