@@ -19,7 +19,9 @@ using keltraWorks::Vfs;
 
 namespace {
 
-std::vector<uint8_t> bytesOf(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+std::vector<uint8_t> bytesOf(const std::string& s) {
+    return std::vector<uint8_t>(s.begin(), s.end());
+}
 
 class ArchiveWriterTest : public ::testing::Test {
   protected:

@@ -198,7 +198,8 @@ TEST_F(VfsTest, DamagedDirectoryKeepsOnlyTheRecordsBeforeTheFault) {
     cases.push_back({"missing end tag", good()});
     cases.push_back({"cut inside the offset", good().record("late", 1, 0).cut(1)});
     cases.push_back({"cut inside the name", good().tag("DAT").raw("lat")});
-    cases.push_back({"300-byte name", good().record(std::string(300, 'n'), 1, 0).record("late", 1, 0).end()});
+    cases.push_back(
+        {"300-byte name", good().record(std::string(300, 'n'), 1, 0).record("late", 1, 0).end()});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(Vfs::mount(write("data.zuo", c.archive)));
