@@ -6,7 +6,7 @@
 // reused within a run. Every call given 0, a freed handle or any other
 // unknown value fails without effect and returns the error value listed
 // with the call. Nothing throws; nothing is reported beyond return values,
-// except one warning line on stderr when a device or a file cannot be opened.
+// except one warning line on stderr saying why the device cannot be opened.
 //
 // Units: a byte position counts sample frames x channels x bytes per sample
 // of the stream's own format (4 for float streams, 2 for 16-bit streams),

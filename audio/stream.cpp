@@ -1,0 +1,161 @@
+#include "audio/stream.h"
+
+#include "audio/resampler.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace keltraWorks {
+
+namespace {
+
+// Frames the ring must hold: the buffer being heard, the next one and its
+// fade, and the window copyHeard may read ahead of the heard frame.
+int ringFrames(double step) {
+    return static_cast<int>(std::ceil((2 * Stream::MaxChunk + Stream::FadeFrames) * step)) +
+           Stream::DataFrames + 64;
+}
+
+int64_t floorFrame(double position) { return static_cast<int64_t>(std::floor(position)); }
+
+} // namespace
+
+Stream::Stream(std::unique_ptr<Mp3Decoder> mp3, int rateOfDevice)
+    : decoder(std::move(mp3)), deviceRate(rateOfDevice),
+      step(static_cast<double>(decoder->rate()) / rateOfDevice), ring(ringFrames(step),
+                                                                       decoder->channels()),
+      scratch(2 * MaxChunk, 0.0f) {
+    ring.reset(0);
+    heard.freeze(0.0);
+}
+
+void Stream::play(bool restart) {
+    if (restart) {
+        setFrame(0);
+    }
+    playState = State::Playing;
+}
+
+bool Stream::pause() {
+    if (playState != State::Playing) {
+        return false;
+    }
+    playState = State::Paused;
+    return true;
+}
+
+void Stream::stop() { playState = State::Stopped; }
+
+int64_t Stream::heardFrame(uint64_t nowNs) const {
+    return std::clamp<int64_t>(heard.frameAt(nowNs, deviceRate), 0, lengthFrames());
+}
+
+bool Stream::setFrame(int64_t frame) {
+    if (frame < 0 || frame > lengthFrames()) {
+        return false;
+    }
+    // The decoder moves on the next callback; the position reads as the new
+    // one from now on.
+    seekPending = true;
+    seekTarget = frame;
+    heard.freeze(static_cast<double>(frame));
+    return true;
+}
+
+void Stream::setVolume(float gain) { volume = std::clamp(gain, 0.0f, 1.0f); }
+
+void Stream::setPan(float balance) { pan = std::clamp(balance, -1.0f, 1.0f); }
+
+void Stream::copyHeard(float* out, int frames, uint64_t nowNs) const {
+    frames = std::min(frames, DataFrames);
+    if (playState != State::Playing || seekPending) {
+        std::fill(out, out + static_cast<size_t>(frames) * channels(), 0.0f);
+        return;
+    }
+    ring.copy(heardFrame(nowNs), frames, out);
+}
+
+void Stream::mixInto(float* out, int frames, uint64_t nowNs) {
+    bool wantSound = playState == State::Playing;
+    if (audible && (seekPending || !wantSound)) {
+        // After a seek the position already reads as the target; the old
+        // sound only fades out.
+        fadeOutInto(out, std::min(frames, FadeFrames), nowNs, !seekPending);
+    }
+    if (seekPending) {
+        seekPending = false;
+        decoder->seek(seekTarget);
+        ring.reset(seekTarget);
+        readPos = static_cast<double>(seekTarget);
+    }
+    if (wantSound) {
+        renderInto(out, frames, nowNs);
+    }
+}
+
+void Stream::decodeUpTo(int64_t frame) {
+    frame = std::min(frame, lengthFrames());
+    while (ring.end() < frame && !decoder->atEnd()) {
+        int room = 0;
+        float* space = ring.appendSpace(&room);
+        int want = static_cast<int>(std::min<int64_t>(room, frame - ring.end()));
+        ring.commit(decoder->read(space, want));
+    }
+}
+
+void Stream::fadeOutInto(float* out, int frames, uint64_t nowNs, bool marksPosition) {
+    decodeUpTo(floorFrame(readPos + frames * step) + 2);
+    int got = resampleToStereo(ring, channels(), readPos, step, frames, lengthFrames(),
+                               scratch.data());
+    for (int j = 0; j < got; ++j) {
+        float fade = static_cast<float>(frames - 1 - j) / frames;
+        out[2 * j] += scratch[2 * j] * appliedLeft * fade;
+        out[2 * j + 1] += scratch[2 * j + 1] * appliedRight * fade;
+    }
+    if (marksPosition) {
+        heard.mark(readPos, got, step, nowNs);
+    }
+    readPos += got * step;
+    audible = false;
+}
+
+void Stream::renderInto(float* out, int frames, uint64_t nowNs) {
+    // Pass 1: the natural end. Everything handed over before has been heard
+    // by the time the device asks again, so the stream stops now.
+    int64_t next = floorFrame(readPos);
+    if (next >= lengthFrames() || (decoder->atEnd() && next >= ring.end())) {
+        playState = State::Stopped;
+        audible = false;
+        readPos = static_cast<double>(std::min(next, lengthFrames()));
+        heard.freeze(readPos);
+        return;
+    }
+
+    // Pass 2: decode ahead, enough for this buffer, the fade a break would
+    // need after it, and the window copyHeard reads.
+    decodeUpTo(floorFrame(readPos + (frames + FadeFrames) * step) + DataFrames + 2);
+    int got = resampleToStereo(ring, channels(), readPos, step, frames, lengthFrames(),
+                               scratch.data());
+
+    // Pass 3: gains move from the last buffer's to the current volume and
+    // pan across this buffer; sound starting from silence fades in.
+    float targetLeft = volume * (pan > 0.0f ? 1.0f - pan : 1.0f);
+    float targetRight = volume * (pan < 0.0f ? 1.0f + pan : 1.0f);
+    for (int j = 0; j < got; ++j) {
+        float along = static_cast<float>(j + 1) / frames;
+        float fade = audible || j >= FadeFrames ? 1.0f : static_cast<float>(j + 1) / FadeFrames;
+        float left = appliedLeft + (targetLeft - appliedLeft) * along;
+        float right = appliedRight + (targetRight - appliedRight) * along;
+        out[2 * j] += scratch[2 * j] * left * fade;
+        out[2 * j + 1] += scratch[2 * j + 1] * right * fade;
+    }
+    appliedLeft = targetLeft;
+    appliedRight = targetRight;
+
+    // Pass 4: the position heard follows this buffer from its hand-over.
+    heard.mark(readPos, got, step, nowNs);
+    readPos += got * step;
+    audible = got == frames;
+}
+
+} // namespace keltraWorks
