@@ -1,0 +1,125 @@
+// Loading pictures by name: from the mounted archive, or from disk when no
+// archive is mounted. Runs through the recording renderer, which shares the
+// real renderer's loading and decoding, so no GL is needed.
+#include "engine/render/renderer.h"
+#include "engine/vfs/archive_writer.h"
+#include "engine/vfs/vfs.h"
+#include "tests/render/png_writer.h"
+#include "tests/support/render/recording_renderer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+using glintTest::Bytes;
+using keltraWorks::ArchiveWriter;
+using keltraWorks::RecordingRenderer;
+using keltraWorks::Vfs;
+
+namespace {
+
+class PictureLoad : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/glint-render-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        Bytes pixels;
+        for (int i = 0; i < 20 * 10; ++i) {
+            pixels.insert(pixels.end(), {uint8_t(i), 0, 255});
+        }
+        png = glintTest::rgbPng(20, 10, pixels);
+    }
+    void TearDown() override {
+        Vfs::unmount();
+        std::system(("rm -rf '" + dir + "'").c_str());
+    }
+    std::string path(const std::string& name) const { return dir + "/" + name; }
+    void mountArchiveWith(const std::string& name, const Bytes& bytes) {
+        ArchiveWriter writer;
+        std::string error;
+        ASSERT_TRUE(writer.addBytes(name, bytes, &error)) << error;
+        ASSERT_TRUE(writer.write(path("data.zuo"), &error)) << error;
+        ASSERT_TRUE(Vfs::mount(path("data.zuo")));
+    }
+
+    std::string dir;
+    Bytes png;
+    RecordingRenderer renderer;
+};
+
+void expectPaddedRecord(const RecordingRenderer& renderer, int texture) {
+    const keltraWorks::ImageInfo* info = renderer.getTextureInfo(texture);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->width, 32);
+    EXPECT_EQ(info->imageWidth, 20);
+    EXPECT_EQ(info->height, 16);
+    EXPECT_EQ(info->imageHeight, 10);
+    EXPECT_EQ(info->bitsPerPixel, 24);
+    EXPECT_EQ(info->invalid, 0);
+    EXPECT_FLOAT_EQ(renderer.getTextureExtent(texture).x, 0.625f);
+    EXPECT_FLOAT_EQ(renderer.getTextureExtent(texture).y, 0.625f);
+}
+
+} // namespace
+
+TEST_F(PictureLoad, LooseFileLoadsWhenNoArchiveIsMounted) {
+    ASSERT_TRUE(glintTest::writeFile(path("a.png"), png));
+    const int texture = renderer.loadTexture(path("a.png"), 0, false);
+    EXPECT_EQ(texture, 1);
+    expectPaddedRecord(renderer, texture);
+    EXPECT_EQ(renderer.loadImage(path("a.png")), 1);
+}
+
+TEST_F(PictureLoad, MissingOrUndecodableFilesGiveNoIndex) {
+    EXPECT_EQ(renderer.loadTexture(path("missing.png"), 0, false), 0);
+    ASSERT_TRUE(glintTest::writeFile(path("text.png"), Bytes{'h', 'e', 'l', 'l', 'o'}));
+    EXPECT_EQ(renderer.loadTexture(path("text.png"), 0, false), 0);
+    ASSERT_TRUE(glintTest::writeFile(path("empty.png"), Bytes{}));
+    EXPECT_EQ(renderer.loadImage(path("empty.png")), 0);
+    EXPECT_EQ(renderer.textureCount(), 0);
+    EXPECT_EQ(renderer.imageCount(), 0);
+}
+
+TEST_F(PictureLoad, ArchiveEntryLoadsByItsName) {
+    mountArchiveWith("data/gui/play_on.png", png);
+    const int texture = renderer.loadTexture("data/gui/play_on.png", 1, false);
+    EXPECT_EQ(texture, 1);
+    expectPaddedRecord(renderer, texture);
+}
+
+TEST_F(PictureLoad, MountedArchiveLackingTheEntryDoesNotFallBackToDisk) {
+    ASSERT_TRUE(glintTest::writeFile(path("loose.png"), png));
+    mountArchiveWith("data/other.png", png);
+    EXPECT_EQ(renderer.loadTexture(path("loose.png"), 0, false), 0);
+    EXPECT_EQ(renderer.loadImage(path("loose.png")), 0);
+}
+
+TEST_F(PictureLoad, ArchiveEntryCutShortFailsCleanly) {
+    mountArchiveWith("cut.png", Bytes(png.begin(), png.begin() + long(png.size() / 2)));
+    EXPECT_EQ(renderer.loadTexture("cut.png", 0, false), 0);
+}
+
+TEST_F(PictureLoad, DecodeImageNeedsTheWholeByteCount) {
+    ASSERT_TRUE(glintTest::writeFile(path("a.png"), png));
+    int32_t w = 0, h = 0, bits = 0;
+    uint8_t* pixels = nullptr;
+    const int32_t size = int32_t(png.size());
+
+    EXPECT_FALSE(renderer.decodeImage(nullptr, size, &w, &h, &bits, &pixels));
+
+    std::FILE* f = std::fopen(path("a.png").c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    EXPECT_FALSE(renderer.decodeImage(f, size + 10, &w, &h, &bits, &pixels)) << "short read";
+    std::rewind(f);
+    ASSERT_TRUE(renderer.decodeImage(f, size, &w, &h, &bits, &pixels));
+    std::fclose(f);
+    EXPECT_EQ(w, 20);
+    EXPECT_EQ(h, 10);
+    EXPECT_EQ(bits, 24);
+    ASSERT_NE(pixels, nullptr);
+    EXPECT_EQ(pixels[3 * 21], 21); // second row, second pixel: red = index 21
+    delete[] pixels;
+}

@@ -1,0 +1,160 @@
+#include "engine/render/png_check.h"
+#include "engine/render/png_decode.h"
+#include "tests/render/png_writer.h"
+#include "tests/render/time_limit.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using glintTest::Bytes;
+using glintTest::ChildOutcome;
+using keltraWorks::checkPngStructure;
+using keltraWorks::decodePng;
+using keltraWorks::Image;
+
+namespace {
+
+Bytes smallPicture() {
+    Bytes pixels;
+    for (int i = 0; i < 5 * 4; ++i) {
+        pixels.insert(pixels.end(), {uint8_t(i * 12), uint8_t(255 - i), uint8_t(i)});
+    }
+    return glintTest::rgbPng(5, 4, pixels);
+}
+
+// Signature, IHDR, then the given chunks.
+Bytes withChunks(const Bytes& header, const std::vector<Bytes>& chunks) {
+    Bytes png = glintTest::pngSignature();
+    Bytes ihdr = glintTest::pngChunk("IHDR", header);
+    png.insert(png.end(), ihdr.begin(), ihdr.end());
+    for (const Bytes& c : chunks) {
+        png.insert(png.end(), c.begin(), c.end());
+    }
+    return png;
+}
+
+bool check(const Bytes& bytes) {
+    return checkPngStructure(bytes.data(), bytes.size());
+}
+
+bool decodes(const Bytes& bytes) {
+    Image out(true);
+    return decodePng(bytes.data(), bytes.size(), &out);
+}
+
+} // namespace
+
+TEST(PngStructure, AcceptsAWellFormedFileAndTrailingBytes) {
+    Bytes png = smallPicture();
+    EXPECT_TRUE(check(png));
+    png.insert(png.end(), {1, 2, 3});
+    EXPECT_TRUE(check(png));
+}
+
+TEST(PngStructure, RejectsEveryTruncation) {
+    const Bytes png = smallPicture();
+    for (size_t n = 0; n < png.size(); ++n) {
+        EXPECT_FALSE(checkPngStructure(png.data(), n)) << "cut at " << n << " of " << png.size();
+    }
+    EXPECT_FALSE(checkPngStructure(nullptr, 0));
+}
+
+TEST(PngStructure, RejectsBrokenChunkChains) {
+    const Bytes header = glintTest::pngHeader(2, 2, 8, 2);
+    const Bytes data = glintTest::pngChunk("IDAT", Bytes(10, 0));
+    const Bytes end = glintTest::pngChunk("IEND", {});
+
+    EXPECT_TRUE(check(withChunks(header, {data, end})));
+    EXPECT_FALSE(check(withChunks(header, {data}))) << "no IEND";
+    EXPECT_FALSE(check(withChunks(header, {end}))) << "no IDAT";
+
+    Bytes lying = withChunks(header, {data, end});
+    lying[33] = 0x7F; // IDAT length becomes about 2 GiB, far past the end
+    EXPECT_FALSE(check(lying));
+    lying[33] = 0xFF; // above 2^31 - 1, which would wrap a signed size
+    EXPECT_FALSE(check(lying));
+
+    Bytes textFirst = glintTest::pngSignature();
+    for (const Bytes& c : {glintTest::pngChunk("tEXt", Bytes(4, 'a')),
+                           glintTest::pngChunk("IHDR", header), data, end}) {
+        textFirst.insert(textFirst.end(), c.begin(), c.end());
+    }
+    EXPECT_FALSE(check(textFirst)) << "IHDR not first";
+
+    Bytes badSignature = smallPicture();
+    badSignature[1] = 'Q';
+    EXPECT_FALSE(check(badSignature));
+}
+
+TEST(PngStructure, RejectsEmptyAndHugeDimensions) {
+    const Bytes data = glintTest::pngChunk("IDAT", Bytes(10, 0));
+    const Bytes end = glintTest::pngChunk("IEND", {});
+    EXPECT_FALSE(check(withChunks(glintTest::pngHeader(0, 5, 8, 2), {data, end})));
+    EXPECT_FALSE(check(withChunks(glintTest::pngHeader(100000, 100000, 8, 6), {data, end})));
+    EXPECT_FALSE(check(withChunks(glintTest::pngHeader(0x80000000u, 1, 8, 0), {data, end})));
+    EXPECT_TRUE(check(withChunks(glintTest::pngHeader(4096, 4096, 8, 6), {data, end})));
+}
+
+// The decoder can loop forever or overrun on broken input, so these run in a
+// child process that is killed if it does not finish in time.
+TEST(PngDecodeHostileInput, TruncatedFilesFailWithoutHangingOrCrashing) {
+    const Bytes png = smallPicture();
+    const ChildOutcome outcome = glintTest::runWithTimeLimit(
+        [&] {
+            for (size_t n = 0; n < png.size(); ++n) {
+                if (decodes(Bytes(png.begin(), png.begin() + long(n)))) {
+                    return false;
+                }
+            }
+            return decodes(png); // positive control
+        },
+        30);
+    EXPECT_EQ(outcome, ChildOutcome::Passed) << glintTest::outcomeName(outcome);
+}
+
+TEST(PngDecodeHostileInput, GarbageAndDamagedDataFailWithoutHangingOrCrashing) {
+    const Bytes png = smallPicture();
+    const ChildOutcome outcome = glintTest::runWithTimeLimit(
+        [&] {
+            std::mt19937 random(1234);
+            // Pure noise, and noise behind a real signature.
+            for (int i = 0; i < 200; ++i) {
+                Bytes noise(size_t(random() % 400));
+                for (uint8_t& b : noise) {
+                    b = uint8_t(random());
+                }
+                if (decodes(noise)) {
+                    return false;
+                }
+                Bytes signed_ = glintTest::pngSignature();
+                signed_.insert(signed_.end(), noise.begin(), noise.end());
+                if (decodes(signed_)) {
+                    return false;
+                }
+            }
+            // Sound structure, damaged contents: must not hang or crash;
+            // whether a given flip still decodes is the decoder's affair.
+            for (int i = 0; i < 300; ++i) {
+                Bytes damaged = png;
+                damaged[8 + random() % (damaged.size() - 8)] ^= uint8_t(1 + random() % 255);
+                decodes(damaged);
+            }
+            // A header promising a large picture over a tiny data chunk.
+            Bytes liar = withChunks(glintTest::pngHeader(8000, 8000, 16, 6),
+                                    {glintTest::pngChunk("IDAT", Bytes(16, 0)),
+                                     glintTest::pngChunk("IEND", {})});
+            return !decodes(liar);
+        },
+        60);
+    EXPECT_EQ(outcome, ChildOutcome::Passed) << glintTest::outcomeName(outcome);
+}
+
+TEST(PngDecodeHostileInput, HugeDimensionsFailBeforeDecoding) {
+    const Bytes huge = withChunks(glintTest::pngHeader(70000, 70000, 8, 6),
+                                  {glintTest::pngChunk("IDAT", Bytes(16, 0)),
+                                   glintTest::pngChunk("IEND", {})});
+    Image out(true);
+    EXPECT_FALSE(decodePng(huge.data(), huge.size(), &out));
+    EXPECT_EQ(out.pixels, nullptr);
+}
