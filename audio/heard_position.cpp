@@ -25,7 +25,9 @@ int64_t HeardPosition::frameAt(uint64_t nowNs, int deviceRate) const {
             played = frames;
         }
     }
-    return static_cast<int64_t>(std::floor(start + played * step + 1e-9));
+    // Clock readings are whole nanoseconds: a frame reached to within a
+    // thousandth counts as reached.
+    return static_cast<int64_t>(std::floor(start + played * step + 1e-3));
 }
 
 } // namespace keltraWorks
