@@ -21,9 +21,13 @@ constexpr DWORD MaxChannels = 32;
 
 Analyzer::Analyzer(Object* parent, const char* name) : Static(parent, name) {}
 
-std::string Analyzer::getType() const { return "Analyzer Widget"; }
+std::string Analyzer::getType() const {
+    return "Analyzer Widget";
+}
 
-void Analyzer::setStream(uint32_t handle) { stream = handle; }
+void Analyzer::setStream(uint32_t handle) {
+    stream = handle;
+}
 
 void Analyzer::draw(Renderer* renderer) {
     update();

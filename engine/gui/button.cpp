@@ -22,17 +22,29 @@ Button::Button(Object* parent, const char* name) : Object(parent, name) {
     label->setAlpha(0.0f);
 }
 
-std::string Button::getType() const { return "PushButton Widget"; }
+std::string Button::getType() const {
+    return "PushButton Widget";
+}
 
-void Button::setAlpha(float a) { color.w = std::min(a, 1.0f); }
+void Button::setAlpha(float a) {
+    color.w = std::min(a, 1.0f);
+}
 
-void Button::setPressedColor(vector3 rgb) { setRgb(&pressedColor, rgb); }
+void Button::setPressedColor(vector3 rgb) {
+    setRgb(&pressedColor, rgb);
+}
 
-void Button::setPressedAlpha(float a) { pressedColor.w = std::min(a, 1.0f); }
+void Button::setPressedAlpha(float a) {
+    pressedColor.w = std::min(a, 1.0f);
+}
 
-void Button::setHoverColor(vector3 rgb) { setRgb(&hoverColor, rgb); }
+void Button::setHoverColor(vector3 rgb) {
+    setRgb(&hoverColor, rgb);
+}
 
-void Button::setHoverAlpha(float a) { hoverColor.w = std::min(a, 1.0f); }
+void Button::setHoverAlpha(float a) {
+    hoverColor.w = std::min(a, 1.0f);
+}
 
 void Button::setImage(Renderer* renderer, int texture, bool fit) {
     image = texture;

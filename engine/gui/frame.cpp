@@ -8,7 +8,9 @@ namespace keltraWorks {
 
 Frame::Frame(Object* parent, const char* name) : Object(parent, name) {}
 
-std::string Frame::getType() const { return "Frame Widget"; }
+std::string Frame::getType() const {
+    return "Frame Widget";
+}
 
 void Frame::setColor(vector3 rgb) {
     color.x = rgb.x;
@@ -21,7 +23,9 @@ void Frame::setAlpha(float a) {
     blended = true;
 }
 
-void Frame::setLineWidth(float width) { lineWidth = width; }
+void Frame::setLineWidth(float width) {
+    lineWidth = width;
+}
 
 void Frame::draw(Renderer* renderer) {
     update();

@@ -152,7 +152,9 @@ void Object::setBlendFunc(int source, int destination) {
     blendDestination = destination;
 }
 
-void Object::setFloating() { floating = true; }
+void Object::setFloating() {
+    floating = true;
+}
 
 void Object::setPadding(float value) {
     padding = value;
@@ -452,7 +454,9 @@ void Object::draw(Renderer* renderer) {
     drawChildren(renderer);
 }
 
-std::string Object::getType() const { return "Generic Object"; }
+std::string Object::getType() const {
+    return "Generic Object";
+}
 
 void Object::drawChildren(Renderer* renderer) {
     // Index loops throughout: an action may add widgets while we walk.
@@ -472,7 +476,9 @@ void Object::drawChildren(Renderer* renderer) {
     }
 }
 
-void Object::onMouseMove(vector2 point) { routeMouseMove(point); }
+void Object::onMouseMove(vector2 point) {
+    routeMouseMove(point);
+}
 
 void Object::onMouseLeave() {
     if (actionBase* leave = actions[KindLeave - 1].get()) {
@@ -480,9 +486,13 @@ void Object::onMouseLeave() {
     }
 }
 
-void Object::onMouseDown(vector2 point, int button) { routeMouseDown(point, button); }
+void Object::onMouseDown(vector2 point, int button) {
+    routeMouseDown(point, button);
+}
 
-void Object::onMouseUp(vector2 point, int button) { routeMouseUp(point, button); }
+void Object::onMouseUp(vector2 point, int button) {
+    routeMouseUp(point, button);
+}
 
 bool Object::routeMouseMove(vector2 point) {
     bool hit = false;

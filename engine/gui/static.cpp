@@ -12,7 +12,9 @@ Static::Static(Object* parent, const char* name) : Object(parent, name) {
     setPadding(0.0f);
 }
 
-std::string Static::getType() const { return "Static Widget"; }
+std::string Static::getType() const {
+    return "Static Widget";
+}
 
 void Static::setColor(vector3 rgb) {
     color.x = rgb.x;
@@ -20,7 +22,9 @@ void Static::setColor(vector3 rgb) {
     color.z = rgb.z;
 }
 
-void Static::setAlpha(float a) { color.w = std::min(a, 1.0f); }
+void Static::setAlpha(float a) {
+    color.w = std::min(a, 1.0f);
+}
 
 void Static::setImage(Renderer* renderer, int newTexture, bool fit) {
     texture = newTexture;

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
+using glintTest::AudioRecorder;
+using glintTest::LoggingAction;
 using keltraWorks::Analyzer;
 using keltraWorks::KindPaint;
 using keltraWorks::RecordedCall;
 using keltraWorks::RecordingRenderer;
-using glintTest::AudioRecorder;
-using glintTest::LoggingAction;
 
 namespace {
 

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
+using glintTest::LoggingAction;
 using keltraWorks::Button;
 using keltraWorks::KindLeave;
 using keltraWorks::KindPress;
 using keltraWorks::KindRelease;
 using keltraWorks::Object;
 using keltraWorks::RecordingRenderer;
-using glintTest::LoggingAction;
 
 namespace {
 
@@ -187,10 +187,10 @@ TEST_F(ButtonDraw, AlwaysSetsBlendEvenWithZeroFactors) {
     const Ops all = r.opNames();
     ASSERT_GE(all.size(), 16u);
     const Ops own(all.begin(), all.begin() + 16);
-    EXPECT_EQ(own, Ops({"pushState", "bindTexture", "setColor", "setBlend", "drawRect",
-                        "bindTexture", "disableBlend", "pushState", "setBlend", "setColor",
-                        "setPolygonMode", "setLineWidth", "drawRect", "disableBlend", "popState",
-                        "popState"}));
+    EXPECT_EQ(own,
+              Ops({"pushState", "bindTexture", "setColor", "setBlend", "drawRect", "bindTexture",
+                   "disableBlend", "pushState", "setBlend", "setColor", "setPolygonMode",
+                   "setLineWidth", "drawRect", "disableBlend", "popState", "popState"}));
     const auto blends = r.callsNamed("setBlend");
     EXPECT_EQ(blends[0].args, std::vector<float>({0, 0}));
     EXPECT_EQ(blends[1].args, std::vector<float>({3, 7}));

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+using glintTest::LoggingAction;
 using keltraWorks::Frame;
 using keltraWorks::KindPaint;
 using keltraWorks::RecordingRenderer;
 using keltraWorks::Static;
-using glintTest::LoggingAction;
 
 namespace {
 

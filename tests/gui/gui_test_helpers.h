@@ -15,7 +15,8 @@ namespace glintTest {
 // own destruction.
 class LoggingAction : public keltraWorks::actionBase {
   public:
-    LoggingAction(int kind, std::string tag, std::vector<std::string>* log, int* destroyed = nullptr)
+    LoggingAction(int kind, std::string tag, std::vector<std::string>* log,
+                  int* destroyed = nullptr)
         : kind(kind), tag(std::move(tag)), log(log), destroyed(destroyed) {}
     ~LoggingAction() override {
         if (destroyed != nullptr) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+using glintTest::LoggingAction;
 using keltraWorks::Controller;
 using keltraWorks::KindLeave;
 using keltraWorks::KindMove;
@@ -18,7 +19,6 @@ using keltraWorks::KindPress;
 using keltraWorks::KindRelease;
 using keltraWorks::Object;
 using keltraWorks::SpeedCtrl;
-using glintTest::LoggingAction;
 
 namespace {
 
@@ -190,7 +190,8 @@ TEST(ObjectGeometry, NameIsCopiedAndBounded) {
 
 class CountedObject : public Object {
   public:
-    CountedObject(Object* parent, int* destroyed) : Object(parent, "counted"), destroyed(destroyed) {}
+    CountedObject(Object* parent, int* destroyed)
+        : Object(parent, "counted"), destroyed(destroyed) {}
     ~CountedObject() override { ++*destroyed; }
 
   private:
@@ -275,7 +276,8 @@ TEST(ObjectVisibility, HideAndShowCoverTheSubtreeAndPopupFlag) {
 
 class DrawLogger : public Object {
   public:
-    DrawLogger(Object* parent, const char* name, std::vector<std::string>* log, bool popupKind = false)
+    DrawLogger(Object* parent, const char* name, std::vector<std::string>* log,
+               bool popupKind = false)
         : Object(parent, name), log(log), popupKind(popupKind) {}
     void draw(keltraWorks::Renderer* r) override {
         log->push_back(std::string("draw ") + getName());
@@ -300,8 +302,8 @@ TEST(ObjectDraw, ChildrenInOrderThenPopupsThenPaintAction) {
     b->popup = menu;
     root.addAction(new LoggingAction(KindPaint, "root", &log));
     root.draw(nullptr);
-    EXPECT_EQ(log, std::vector<std::string>(
-                       {"draw a", "draw b", "draw menu", "draw item", "root:5"}));
+    EXPECT_EQ(log,
+              std::vector<std::string>({"draw a", "draw b", "draw menu", "draw item", "root:5"}));
 }
 
 // ---------------------------------------------------------------- routing
@@ -384,7 +386,7 @@ TEST_F(Routing, MovesReachEveryHitSiblingAndLeaveFiresOnce) {
     EXPECT_TRUE(a->hovered && b->hovered);
 
     log.clear();
-    root.onMouseMove(vector2(6, 6)); // inside box, outside both
+    root.onMouseMove(vector2(6, 6));    // inside box, outside both
     root.onMouseMove(vector2(6.5f, 6)); // still there: no second leave
     EXPECT_EQ(log, std::vector<std::string>({"a:2", "b:2", "box:1", "box:1"}));
 

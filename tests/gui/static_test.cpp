@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+using glintTest::LoggingAction;
 using keltraWorks::KindPaint;
 using keltraWorks::Object;
 using keltraWorks::RecordingRenderer;
 using keltraWorks::Static;
-using glintTest::LoggingAction;
 
 namespace {
 
@@ -48,12 +48,14 @@ TEST(StaticDraw, FullSequenceWithTextureOutlineAndText) {
     s.textOffset = 0.5f;
     s.font = 1;
     s.draw(&r);
-    EXPECT_EQ(r.opNames(),
-              Ops({"pushState", "setColor", "setBlend", "bindTexture", "drawRect", "bindTexture",
-                   "disableBlend",                                                  // picture
-                   "pushState", "setBlend", "setColor", "setPolygonMode", "setLineWidth",
-                   "drawRect", "disableBlend", "popState",                           // outline
-                   "setBlend", "setColor", "drawText", "disableBlend", "popState"})); // text
+    EXPECT_EQ(
+        r.opNames(),
+        Ops({"pushState",    "setColor",     "setBlend", "bindTexture",    "drawRect",
+             "bindTexture",
+             "disableBlend", // picture
+             "pushState",    "setBlend",     "setColor", "setPolygonMode", "setLineWidth",
+             "drawRect",     "disableBlend", "popState",                                  // outline
+             "setBlend",     "setColor",     "drawText", "disableBlend",   "popState"})); // text
     const auto rects = r.callsNamed("drawRect");
     EXPECT_EQ(rects[0].args, std::vector<float>({2, 3, 6, 5, float(s.texture)}));
     EXPECT_EQ(rects[0].texture, s.texture);

@@ -155,10 +155,10 @@ class WidgetsOnGL : public ::testing::Test {
     }
 
     static std::vector<Probe> expectedScene() {
-        const int grey = 202;    // 0.792
-        const int light = 230;   // 0.901
-        const int dark = 110;    // 0.431
-        const int darkMid = 55;  // 0.431 x 128/255
+        const int grey = 202;   // 0.792
+        const int light = 230;  // 0.901
+        const int dark = 110;   // 0.431
+        const int darkMid = 55; // 0.431 x 128/255
         return {
             {"picture top row", 96, 80, {255, 0, 0}},
             {"picture bottom row", 96, 176, {128, 0, 0}},
