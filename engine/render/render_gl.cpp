@@ -6,6 +6,7 @@
 #include <GL/glu.h>
 #include <SDL.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -52,6 +53,14 @@ GLenum pixelFormat(int bytesPerPixel) {
     default:
         return 0;
     }
+}
+
+// Window coordinates are truncated toward zero, except that a value within
+// rounding noise of a whole pixel counts as that pixel: 575.99999 from the
+// matrix arithmetic means 576.
+int truncatePixel(double v) {
+    const double whole = std::round(v);
+    return std::fabs(v - whole) < 1e-3 ? static_cast<int>(whole) : static_cast<int>(v);
 }
 
 void clearGlErrors() {
@@ -352,9 +361,9 @@ void RenderGL::popState() {
     glPopAttrib();
 }
 
-// Window pixels are given with y from the top and passed to GLU unflipped;
-// with the flipped orthographic projection this lands on logicalHeight - y,
-// which the subtraction turns back.
+// Window pixels arrive with y from the top; the GL counts from the bottom, so
+// y is flipped in window space before unprojecting. (Flipping the result in
+// logical space instead would only be right for an identity modelview.)
 vector2 RenderGL::unproject(int x, int y) {
     GLdouble model[16];
     GLdouble projection[16];
@@ -365,13 +374,14 @@ vector2 RenderGL::unproject(int x, int y) {
     GLdouble objX = 0;
     GLdouble objY = 0;
     GLdouble objZ = 0;
-    if (gluUnProject(x, y, 0.0, model, projection, viewport, &objX, &objY, &objZ) != GL_TRUE) {
+    if (gluUnProject(x, GLdouble(pixelHeight) - y, 0.0, model, projection, viewport, &objX,
+                     &objY, &objZ) != GL_TRUE) {
         // A singular matrix (say after scale(0, 0)): the plain mapping of an
         // untransformed scene instead of undefined output.
         return vector2(static_cast<float>(x) * unitsPerPixelX,
                        static_cast<float>(y) * unitsPerPixelY);
     }
-    return vector2(static_cast<float>(objX), logicalHeight - static_cast<float>(objY));
+    return vector2(static_cast<float>(objX), static_cast<float>(objY));
 }
 
 void RenderGL::project(vector2 point, int* x, int* y) {
@@ -390,8 +400,8 @@ void RenderGL::project(vector2 point, int* x, int* y) {
         *y = unitsPerPixelY != 0.0f ? static_cast<int>(point.y / unitsPerPixelY) : 0;
         return;
     }
-    *x = static_cast<int>(winX);
-    *y = pixelHeight - static_cast<int>(winY);
+    *x = truncatePixel(winX);
+    *y = pixelHeight - truncatePixel(winY);
 }
 
 int RenderGL::loadTexture(const std::string& path, int filter, bool whiteIsTransparent) {

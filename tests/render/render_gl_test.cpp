@@ -1,0 +1,213 @@
+// Drawing, state and coordinate mapping of the OpenGL renderer, read back
+// from the frame buffer.
+#include "tests/render/gl_fixture.h"
+
+#include <GL/gl.h>
+
+using glintTest::near;
+using glintTest::Rgb;
+using keltraWorks::RenderGL;
+
+namespace {
+
+const Rgb Black{0, 0, 0};
+const Rgb Red{255, 0, 0};
+
+} // namespace
+
+class RenderGLBasics : public glintTest::RenderGLFixture {};
+
+TEST_F(RenderGLBasics, ConstructionSetsSizesAndTheInitialState) {
+    EXPECT_TRUE(renderer->isAvailable());
+    EXPECT_EQ(renderer->getDC(), window);
+    int32_t w = 0, h = 0;
+    renderer->getPixelSize(&w, &h);
+    EXPECT_EQ(w, 1024);
+    EXPECT_EQ(h, 768);
+    float ux = 0, uy = 0;
+    renderer->getUnitsPerPixel(&ux, &uy);
+    EXPECT_FLOAT_EQ(ux, 0.015625f);
+    EXPECT_FLOAT_EQ(uy, 0.015625f);
+
+    GLfloat clearColour[4] = {};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+    EXPECT_FLOAT_EQ(clearColour[3], 0.5f);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    GLint shading = 0;
+    glGetIntegerv(GL_SHADE_MODEL, &shading);
+    EXPECT_EQ(shading, GL_FLAT);
+}
+
+TEST_F(RenderGLBasics, ContextLifecycleReportsItsStatus) {
+    RenderGL windowless(nullptr, 16, 12);
+    EXPECT_EQ(windowless.getStatus(), keltraWorks::StatusNoContext);
+    windowless.destroyContext(); // never had a context: still marked destroyed
+    EXPECT_EQ(windowless.getStatus(), keltraWorks::StatusDestroyed);
+    float ux = 1, uy = 1;
+    windowless.getUnitsPerPixel(&ux, &uy);
+    EXPECT_EQ(ux, 0.0f);
+
+    renderer->destroyContext();
+    EXPECT_EQ(renderer->getStatus(), keltraWorks::StatusDestroyed);
+    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
+    renderer->destroyContext();
+    EXPECT_EQ(renderer->getStatus(), keltraWorks::StatusDestroyed);
+}
+
+TEST_F(RenderGLBasics, ProjectAndUnprojectMapPixelsToUnits) {
+    renderer->loadIdentity();
+    const int pixels[][2] = {{512, 384}, {0, 0}, {1024, 768}, {64, 640}};
+    const float units[][2] = {{8, 6}, {0, 0}, {16, 12}, {1, 10}};
+    for (int i = 0; i < 4; ++i) {
+        const vector2 p = renderer->unproject(pixels[i][0], pixels[i][1]);
+        EXPECT_NEAR(p.x, units[i][0], 1e-4) << "pixel " << pixels[i][0];
+        EXPECT_NEAR(p.y, units[i][1], 1e-4) << "pixel " << pixels[i][1];
+    }
+    int x = -1, y = -1;
+    renderer->project(vector2(0, 0), &x, &y);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    renderer->project(vector2(16, 12), &x, &y);
+    EXPECT_EQ(x, 1024);
+    EXPECT_EQ(y, 768);
+    renderer->project(vector2(8, 3), &x, &y);
+    EXPECT_EQ(x, 512);
+    EXPECT_EQ(y, 192);
+
+    // The modelview takes part: after a translation the same pixel lies at a
+    // smaller logical position.
+    renderer->translate(2, 1);
+    const vector2 moved = renderer->unproject(512, 384);
+    EXPECT_NEAR(moved.x, 6.0f, 1e-4);
+    EXPECT_NEAR(moved.y, 5.0f, 1e-4);
+
+    renderer->project(vector2(6, 5), &x, &y);
+    EXPECT_EQ(x, 512);
+    EXPECT_EQ(y, 384);
+
+    // A singular matrix falls back to the plain mapping.
+    renderer->scale(0, 0);
+    const vector2 flat = renderer->unproject(512, 384);
+    EXPECT_FLOAT_EQ(flat.x, 8.0f);
+    EXPECT_FLOAT_EQ(flat.y, 6.0f);
+}
+
+TEST_F(RenderGLBasics, DrawRectFillsExactlyItsLogicalRectangle) {
+    blank();
+    renderer->setColor(1, 0, 0, 1);
+    renderer->drawRect(vector2(2, 3), vector2(4, 5), 0); // pixels 128..255 x 192..319
+    EXPECT_TRUE(near(pixel(128, 192), Red));
+    EXPECT_TRUE(near(pixel(255, 319), Red));
+    EXPECT_TRUE(near(pixel(200, 250), Red));
+    EXPECT_TRUE(near(pixel(127, 192), Black));
+    EXPECT_TRUE(near(pixel(128, 191), Black));
+    EXPECT_TRUE(near(pixel(256, 319), Black));
+    EXPECT_TRUE(near(pixel(255, 320), Black));
+    EXPECT_EQ(renderer->getTextureExtent(0).x, 0.0f);
+
+    renderer->setColor(vector4(0, 0.5f, 1, 1));
+    renderer->translate(vector2(10, 0));
+    renderer->drawRect(vector2(0, 0), vector2(1, 1), vector2(1, 1));
+    EXPECT_TRUE(near(pixel(640 + 32, 32), Rgb{0, 128, 255}));
+    EXPECT_TRUE(near(pixel(32, 32), Black));
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(RenderGLBasics, LinePolygonModeDrawsOnlyTheOutline) {
+    blank();
+    renderer->setPolygonMode(keltraWorks::PolygonLine);
+    renderer->setLineWidth(1);
+    renderer->setColor(1, 1, 1, 1);
+    renderer->drawRect(vector2(2, 2), vector2(6, 6), vector2(1, 1));
+    EXPECT_EQ(litPixels(140, 140, 372, 372), 0) << "interior";
+    EXPECT_GT(litPixels(124, 200, 132, 210), 0) << "left edge";
+    EXPECT_GT(litPixels(200, 380, 210, 388), 0) << "bottom edge";
+    EXPECT_GT(litPixels(200, 124, 210, 132), 0) << "top edge";
+
+    renderer->setPolygonMode(42); // ignored
+    GLint modes[2] = {};
+    glGetIntegerv(GL_POLYGON_MODE, modes);
+    EXPECT_EQ(modes[0], GL_LINE);
+    renderer->setPolygonMode(keltraWorks::PolygonFill);
+    renderer->drawRect(vector2(2, 2), vector2(6, 6), vector2(1, 1));
+    EXPECT_TRUE(near(pixel(256, 256), Rgb{255, 255, 255}));
+}
+
+TEST_F(RenderGLBasics, SourceAlphaBlendingMixesWithTheFrame) {
+    renderer->loadIdentity();
+    renderer->clear(vector4(0, 0, 1, 1));
+    renderer->setBlend(keltraWorks::BlendSrcAlpha, keltraWorks::BlendOneMinusSrcAlpha);
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    renderer->setColor(1, 0, 0, 0.5f);
+    renderer->drawRect(vector2(0, 0), vector2(2, 2), 0);
+    EXPECT_TRUE(near(pixel(64, 64), Rgb{128, 0, 127}, 2));
+
+    renderer->disableBlend();
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    renderer->drawRect(vector2(2, 0), vector2(4, 2), 0);
+    EXPECT_TRUE(near(pixel(192, 64), Red)) << "unblended draws the colour itself";
+
+    // GL factor values pass through unchanged.
+    renderer->setBlend(0x0302, 1);
+    GLint source = 0, destination = 0;
+    glGetIntegerv(GL_BLEND_SRC, &source);
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    EXPECT_EQ(source, GL_SRC_ALPHA);
+    EXPECT_EQ(destination, GL_ONE);
+    renderer->setBlend(6, 9);
+    glGetIntegerv(GL_BLEND_SRC, &source);
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    EXPECT_EQ(source, GL_ONE_MINUS_SRC_COLOR);
+    EXPECT_EQ(destination, GL_ONE_MINUS_DST_ALPHA);
+}
+
+TEST_F(RenderGLBasics, BatchesNestNeitherWayAndBlockSelfContainedShapes) {
+    blank();
+    EXPECT_TRUE(renderer->begin(7)); // a batch with no GL primitive
+    EXPECT_FALSE(renderer->begin(0));
+    renderer->setColor(1, 1, 1, 1);
+    renderer->drawRect(vector2(0, 0), vector2(4, 4), 0);
+    renderer->drawTriangle(vector2(0, 0), vector2(4, 0), vector2(0, 4));
+    EXPECT_TRUE(renderer->end());
+    EXPECT_FALSE(renderer->end());
+    EXPECT_EQ(litPixels(0, 0, 256, 256), 0);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+    // A real batch draws what is given between begin and end.
+    EXPECT_TRUE(renderer->begin(keltraWorks::PrimitiveQuads));
+    renderer->vertex(8, 8);
+    renderer->vertex(vector2(9, 8));
+    renderer->vertex(9, 9);
+    renderer->vertex(vector2(8, 9));
+    EXPECT_TRUE(renderer->end());
+    EXPECT_TRUE(near(pixel(544, 544), Rgb{255, 255, 255}));
+    renderer->drawTriangle(vector2(0, 0), vector2(4, 0), vector2(0, 4));
+    EXPECT_TRUE(near(pixel(20, 20), Rgb{255, 255, 255}));
+    EXPECT_TRUE(near(pixel(250, 250), Black));
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(RenderGLBasics, PushAndPopRestoreAttributesAndModelview) {
+    blank();
+    renderer->setColor(0, 1, 0, 1);
+    renderer->pushState();
+    renderer->setColor(1, 0, 0, 1);
+    renderer->setBlend(3, 7);
+    renderer->translate(4, 4);
+    renderer->rotate(90);
+    renderer->popState();
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    renderer->drawRect(vector2(0, 0), vector2(1, 1), 0);
+    EXPECT_TRUE(near(pixel(32, 32), Rgb{0, 255, 0}));
+
+    // scale flattens z on purpose.
+    renderer->scale(2, 3);
+    GLfloat m[16] = {};
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    EXPECT_FLOAT_EQ(m[0], 2.0f);
+    EXPECT_FLOAT_EQ(m[5], 3.0f);
+    EXPECT_FLOAT_EQ(m[10], 0.0f);
+}

@@ -1,0 +1,221 @@
+// Textures and raw images on the OpenGL renderer, read back from the frame
+// buffer.
+#include "tests/render/gl_fixture.h"
+#include "tests/render/png_writer.h"
+
+#include <GL/gl.h>
+
+using glintTest::Bytes;
+using glintTest::near;
+using glintTest::Rgb;
+
+namespace {
+
+const Rgb Black{0, 0, 0};
+const Rgb White{255, 255, 255};
+const Rgb Blue{0, 0, 255};
+const Rgb Red{255, 0, 0};
+
+// A 3 x 2 picture of six distinct colours, row by row.
+const Rgb Picture[2][3] = {{{255, 0, 0}, {0, 255, 0}, {0, 0, 255}},
+                           {{255, 255, 0}, {0, 255, 255}, {255, 0, 255}}};
+
+Bytes pictureBytes() {
+    Bytes pixels;
+    for (const auto& row : Picture) {
+        for (const Rgb& c : row) {
+            pixels.insert(pixels.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b)});
+        }
+    }
+    return pixels;
+}
+
+} // namespace
+
+class RenderGLTextures : public glintTest::RenderGLFixture {
+  protected:
+    // Draws texture `t` over the logical rectangle (0, 0)-(6, 4): 384 x 256
+    // pixels, so each texel of the 3 x 2 picture covers 128 x 128 pixels.
+    void drawPicture(int t) {
+        renderer->bindTexture(t);
+        renderer->setColor(1, 1, 1, 1);
+        renderer->drawRect(vector2(0, 0), vector2(6, 4), t);
+        renderer->bindTexture(0);
+    }
+    void expectPictureOnScreen() {
+        for (int r = 0; r < 2; ++r) {
+            for (int c = 0; c < 3; ++c) {
+                // Centre and the far inner corner of each texel's square.
+                EXPECT_TRUE(near(pixel(64 + 128 * c, 64 + 128 * r), Picture[r][c]))
+                    << "texel " << c << ", " << r;
+                EXPECT_TRUE(near(pixel(127 + 128 * c, 127 + 128 * r), Picture[r][c]))
+                    << "corner of texel " << c << ", " << r;
+            }
+        }
+        EXPECT_TRUE(near(pixel(384, 100), Black)) << "right of the rectangle";
+    }
+};
+
+TEST_F(RenderGLTextures, PaddedTextureShowsExactlyItsPicture) {
+    const std::string path = tempFile("six.png", glintTest::rgbPng(3, 2, pictureBytes()));
+    const int t = renderer->loadTexture(path, keltraWorks::FilterNearest, false);
+    ASSERT_EQ(t, 1);
+    const keltraWorks::ImageInfo* info = renderer->getTextureInfo(t);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->width, 16);
+    EXPECT_EQ(info->imageWidth, 3);
+    EXPECT_EQ(info->height, 16);
+    EXPECT_EQ(info->imageHeight, 2);
+    EXPECT_EQ(info->bitsPerPixel, 24);
+    EXPECT_FLOAT_EQ(renderer->getTextureExtent(t).x, 3.0f / 16.0f);
+    EXPECT_FLOAT_EQ(renderer->getTextureExtent(t).y, 2.0f / 16.0f);
+    GLint wrap = 0;
+    glBindTexture(GL_TEXTURE_2D, renderer->textureName(t));
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrap);
+    EXPECT_EQ(wrap, GL_CLAMP_TO_EDGE);
+    glBindTexture(GL_TEXTURE_2D, 0);
+
+    blank();
+    drawPicture(t);
+    expectPictureOnScreen();
+
+    // Negative control: the full extent shows the padding, which is black.
+    blank();
+    renderer->bindTexture(t);
+    renderer->drawRect(vector2(0, 0), vector2(6, 4), vector2(1, 1));
+    EXPECT_TRUE(near(pixel(300, 200), Black));
+}
+
+TEST_F(RenderGLTextures, TextureColourIsModulatedAndMipmapsLoad) {
+    const std::string path = tempFile("six.png", glintTest::rgbPng(3, 2, pictureBytes()));
+    const int t = renderer->loadTexture(path, keltraWorks::FilterMipmap, false);
+    ASSERT_NE(t, 0);
+    GLint minFilter = 0;
+    glBindTexture(GL_TEXTURE_2D, renderer->textureName(t));
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
+
+    const int nearest = renderer->loadTexture(path, keltraWorks::FilterNearest, false);
+    blank();
+    renderer->bindTexture(nearest);
+    renderer->setColor(0.5f, 0.5f, 0.5f, 1);
+    renderer->drawRect(vector2(0, 0), vector2(6, 4), nearest);
+    EXPECT_TRUE(near(pixel(64, 64), Rgb{128, 0, 0}, 2));
+}
+
+TEST_F(RenderGLTextures, WhiteBecomesSeeThroughOnRequest) {
+    const Bytes pixels = {255, 255, 255, 255, 0, 0}; // white, red
+    const std::string path = tempFile("wr.png", glintTest::rgbPng(2, 1, pixels));
+    const int seeThrough = renderer->loadTexture(path, keltraWorks::FilterNearest, true);
+    const int opaque = renderer->loadTexture(path, keltraWorks::FilterNearest, false);
+    ASSERT_EQ(seeThrough, 1);
+    ASSERT_EQ(opaque, 2);
+    EXPECT_EQ(renderer->getTextureInfo(seeThrough)->bitsPerPixel, 32);
+    EXPECT_EQ(renderer->getTextureInfo(opaque)->bitsPerPixel, 24);
+
+    renderer->loadIdentity();
+    renderer->clear(vector4(0, 0, 1, 1));
+    renderer->setBlend(3, 7);
+    renderer->setColor(1, 1, 1, 1);
+    renderer->bindTexture(seeThrough);
+    renderer->drawRect(vector2(0, 0), vector2(4, 2), seeThrough);
+    renderer->bindTexture(opaque);
+    renderer->drawRect(vector2(0, 4), vector2(4, 6), opaque);
+    EXPECT_TRUE(near(pixel(64, 64), Blue));
+    EXPECT_TRUE(near(pixel(192, 64), Red));
+    EXPECT_TRUE(near(pixel(64, 320), White)) << "without the request white stays";
+}
+
+TEST_F(RenderGLTextures, GreyPicturesDrawGreyNotBlack) {
+    glintTest::PngPicture grey;
+    grey.width = 2;
+    grey.height = 1;
+    grey.bitDepth = 8;
+    grey.colorType = 0;
+    grey.rows = {200, 60};
+    const int t =
+        renderer->loadTexture(tempFile("g.png", glintTest::encodePng(grey)), 0, false);
+    ASSERT_NE(t, 0);
+    EXPECT_EQ(renderer->getTextureInfo(t)->bitsPerPixel, 8);
+    blank();
+    renderer->bindTexture(t);
+    renderer->setColor(1, 1, 1, 1);
+    renderer->drawRect(vector2(0, 0), vector2(4, 2), t);
+    EXPECT_TRUE(near(pixel(64, 64), Rgb{200, 200, 200}));
+    EXPECT_TRUE(near(pixel(192, 64), Rgb{60, 60, 60}));
+}
+
+TEST_F(RenderGLTextures, DeletedIndicesStayReservedAndBindNothing) {
+    const std::string path = tempFile("six.png", glintTest::rgbPng(3, 2, pictureBytes()));
+    const int first = renderer->loadTexture(path, 0, false);
+    const int second = renderer->loadTexture(path, 0, false);
+    ASSERT_EQ(second, 2);
+    const GLuint secondName = renderer->textureName(second);
+
+    EXPECT_TRUE(renderer->deleteTexture(first));
+    EXPECT_FALSE(renderer->deleteTexture(first));
+    EXPECT_FALSE(renderer->deleteTexture(0));
+    EXPECT_FALSE(renderer->deleteTexture(3));
+    EXPECT_NE(renderer->getTextureInfo(first), nullptr) << "the record stays";
+    EXPECT_EQ(renderer->loadTexture(path, 0, false), 3) << "indices are not reused";
+
+    GLint bound = -1;
+    renderer->bindTexture(second);
+    renderer->bindTexture(4); // one past the count: binding unchanged
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(GLuint(bound), secondName);
+    renderer->bindTexture(-1);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(GLuint(bound), secondName);
+    renderer->bindTexture(first); // deleted: binds texture 0
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, 0);
+
+    const Bytes replacement(3 * 2 * 3, 0x40);
+    EXPECT_FALSE(renderer->updateTexture(first, replacement.data())) << "deleted";
+    EXPECT_FALSE(renderer->updateTexture(9, replacement.data())) << "unknown";
+}
+
+TEST_F(RenderGLTextures, CreatedTexturesTakeWholePicturesLater) {
+    EXPECT_EQ(renderer->createTexture(0, 2, 24, 0), 0);
+    EXPECT_EQ(renderer->createTexture(3, 2, 16, 0), 0) << "no upload format for 16 bits";
+    const int t = renderer->createTexture(3, 2, 24, keltraWorks::FilterNearest);
+    ASSERT_EQ(t, 1);
+    const keltraWorks::ImageInfo* info = renderer->getTextureInfo(t);
+    EXPECT_EQ(info->width, 16);
+    EXPECT_EQ(info->imageWidth, 3);
+    EXPECT_EQ(info->height, 16);
+    EXPECT_EQ(info->imageHeight, 2);
+
+    const Bytes pixels = pictureBytes();
+    ASSERT_TRUE(renderer->updateTexture(t, pixels.data()));
+    GLint bound = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, 0);
+    blank();
+    drawPicture(t);
+    expectPictureOnScreen();
+}
+
+TEST_F(RenderGLTextures, LoadedImagesAreStoredBottomUpAndDrawnUpright) {
+    const Bytes pixels = {255, 0, 0, 0, 255, 0,    // row A: red, green
+                          0, 0, 255, 255, 255, 255}; // row B: blue, white
+    const std::string path = tempFile("ab.png", glintTest::rgbPng(2, 2, pixels));
+    const int image = renderer->loadImage(path);
+    ASSERT_EQ(image, 1);
+    const keltraWorks::Image* stored = renderer->getImage(image);
+    ASSERT_NE(stored, nullptr);
+    EXPECT_EQ(Bytes(stored->pixels, stored->pixels + 12),
+              (Bytes{0, 0, 255, 255, 255, 255, 255, 0, 0, 0, 255, 0}));
+    EXPECT_EQ(renderer->loadImage(path + ".missing"), 0);
+
+    blank();
+    renderer->bindTexture(0);
+    renderer->drawImage(image);
+    renderer->drawImage(2); // unknown: nothing
+    EXPECT_TRUE(near(pixel(0, 767), Blue));
+    EXPECT_TRUE(near(pixel(1, 767), White));
+    EXPECT_TRUE(near(pixel(0, 766), Red));
+    EXPECT_TRUE(near(pixel(1, 766), Rgb{0, 255, 0}));
+    EXPECT_TRUE(near(pixel(2, 766), Black));
+}
