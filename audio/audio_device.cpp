@@ -6,8 +6,8 @@
 
 namespace keltraWorks {
 
-std::unique_ptr<AudioDevice> AudioDevice::open(int device, int rate, RenderFn render,
-                                               void* user, std::string* error) {
+std::unique_ptr<AudioDevice> AudioDevice::open(int device, int rate, RenderFn render, void* user,
+                                               std::string* error) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         *error = SDL_GetError();
         return nullptr;
@@ -56,9 +56,13 @@ AudioDevice::~AudioDevice() {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-void AudioDevice::lock() { SDL_LockAudioDevice(id); }
+void AudioDevice::lock() {
+    SDL_LockAudioDevice(id);
+}
 
-void AudioDevice::unlock() { SDL_UnlockAudioDevice(id); }
+void AudioDevice::unlock() {
+    SDL_UnlockAudioDevice(id);
+}
 
 uint64_t AudioDevice::nowNs() {
     static const uint64_t frequency = SDL_GetPerformanceFrequency();

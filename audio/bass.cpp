@@ -80,8 +80,7 @@ BOOL BASS_Free(void) {
     return 1;
 }
 
-HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length,
-                              DWORD flags) {
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags) {
     if (library == nullptr || file == nullptr) {
         return 0;
     }
@@ -93,8 +92,8 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD le
         return 0;
     }
     // Opening scans the whole file: done here, outside the device lock.
-    auto decoder = keltraWorks::Mp3Decoder::open(std::move(source),
-                                                 (flags & BASS_SAMPLE_FLOAT) != 0, &error);
+    auto decoder =
+        keltraWorks::Mp3Decoder::open(std::move(source), (flags & BASS_SAMPLE_FLOAT) != 0, &error);
     if (!decoder) {
         return 0;
     }
@@ -253,7 +252,8 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
         auto* out = static_cast<int16_t*>(buffer);
         for (int i = 0; i < count; ++i) {
             float v = std::round(heard[i] * 32768.0f);
-            out[i] = static_cast<int16_t>(v < -32768.0f ? -32768.0f : (v > 32767.0f ? 32767.0f : v));
+            out[i] =
+                static_cast<int16_t>(v < -32768.0f ? -32768.0f : (v > 32767.0f ? 32767.0f : v));
         }
     }
     return static_cast<DWORD>(count * sampleBytes);

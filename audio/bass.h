@@ -66,8 +66,7 @@ BOOL BASS_Free(void);
 // for float samples; when the decoder cannot deliver them the call fails,
 // and the caller may ask again without the flag for 16-bit samples.
 // Returns the handle, or 0 (not started, unreadable, not an MP3, no audio).
-HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length,
-                              DWORD flags);
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags);
 // Stops and frees the stream; its handle becomes invalid. 0 on a bad handle.
 BOOL BASS_StreamFree(HSTREAM handle);
 

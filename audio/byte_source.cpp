@@ -15,8 +15,8 @@ ByteSource::~ByteSource() {
     }
 }
 
-std::unique_ptr<ByteSource> ByteSource::openFile(const char* path, uint64_t offset,
-                                                 uint64_t length, std::string* error) {
+std::unique_ptr<ByteSource> ByteSource::openFile(const char* path, uint64_t offset, uint64_t length,
+                                                 std::string* error) {
     int fd = ::open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         *error = std::strerror(errno);
@@ -81,7 +81,7 @@ ssize_t ByteSource::read(void* buffer, size_t size) {
 }
 
 off_t ByteSource::seek(off_t offset, int whence) {
-    int64_t from = whence == SEEK_SET ? 0
+    int64_t from = whence == SEEK_SET   ? 0
                    : whence == SEEK_CUR ? static_cast<int64_t>(position)
                    : whence == SEEK_END ? static_cast<int64_t>(length)
                                         : -1;

@@ -24,8 +24,8 @@ class ByteSource {
     // The bytes [offset, offset + length) of a file; length 0: to its end.
     // Null with a reason in *error when the file cannot be opened or the
     // range lies outside it.
-    static std::unique_ptr<ByteSource> openFile(const char* path, uint64_t offset,
-                                                uint64_t length, std::string* error);
+    static std::unique_ptr<ByteSource> openFile(const char* path, uint64_t offset, uint64_t length,
+                                                std::string* error);
     // length bytes at data + offset; the memory must outlive the source.
     static std::unique_ptr<ByteSource> borrowMemory(const void* data, uint64_t offset,
                                                     uint64_t length, std::string* error);

@@ -4,8 +4,7 @@
 
 namespace keltraWorks {
 
-void HeardPosition::mark(double startFrame, int bufferFrames, double stepFrames,
-                         uint64_t nowNs) {
+void HeardPosition::mark(double startFrame, int bufferFrames, double stepFrames, uint64_t nowNs) {
     start = startFrame;
     frames = bufferFrames;
     step = stepFrames;

@@ -36,8 +36,8 @@ Mp3Decoder::~Mp3Decoder() {
     }
 }
 
-std::unique_ptr<Mp3Decoder> Mp3Decoder::open(std::unique_ptr<ByteSource> source,
-                                             bool floatSamples, std::string* error) {
+std::unique_ptr<Mp3Decoder> Mp3Decoder::open(std::unique_ptr<ByteSource> source, bool floatSamples,
+                                             std::string* error) {
     if (!initLibrary()) {
         *error = "the MP3 decoder cannot start";
         return nullptr;

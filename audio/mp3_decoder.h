@@ -29,8 +29,8 @@ class Mp3Decoder {
 
     // Null with a reason in *error when the bytes are not an MP3 with audio,
     // or float samples were asked for and the decoder cannot give them.
-    static std::unique_ptr<Mp3Decoder> open(std::unique_ptr<ByteSource> source,
-                                            bool floatSamples, std::string* error);
+    static std::unique_ptr<Mp3Decoder> open(std::unique_ptr<ByteSource> source, bool floatSamples,
+                                            std::string* error);
 
     int rate() const { return sampleRate; }
     int channels() const { return channelCount; }

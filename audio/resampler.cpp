@@ -4,8 +4,8 @@
 
 namespace keltraWorks {
 
-int resampleToStereo(const HistoryRing& ring, int channels, double from, double step,
-                     int frames, int64_t fileEnd, float* out) {
+int resampleToStereo(const HistoryRing& ring, int channels, double from, double step, int frames,
+                     int64_t fileEnd, float* out) {
     for (int j = 0; j < frames; ++j) {
         double t = from + j * step;
         auto i = static_cast<int64_t>(std::floor(t));

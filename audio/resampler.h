@@ -17,7 +17,7 @@ namespace keltraWorks {
 // frame for position j; past the last frame of the file (`fileEnd`) the
 // final frame is held instead of interpolating into nothing. Returns the
 // frames written.
-int resampleToStereo(const HistoryRing& ring, int channels, double from, double step,
-                     int frames, int64_t fileEnd, float* out);
+int resampleToStereo(const HistoryRing& ring, int channels, double from, double step, int frames,
+                     int64_t fileEnd, float* out);
 
 } // namespace keltraWorks

@@ -16,15 +16,16 @@ int ringFrames(double step) {
            Stream::DataFrames + 64;
 }
 
-int64_t floorFrame(double position) { return static_cast<int64_t>(std::floor(position)); }
+int64_t floorFrame(double position) {
+    return static_cast<int64_t>(std::floor(position));
+}
 
 } // namespace
 
 Stream::Stream(std::unique_ptr<Mp3Decoder> mp3, int rateOfDevice)
     : decoder(std::move(mp3)), deviceRate(rateOfDevice),
-      step(static_cast<double>(decoder->rate()) / rateOfDevice), ring(ringFrames(step),
-                                                                       decoder->channels()),
-      scratch(2 * MaxChunk, 0.0f) {
+      step(static_cast<double>(decoder->rate()) / rateOfDevice),
+      ring(ringFrames(step), decoder->channels()), scratch(2 * MaxChunk, 0.0f) {
     ring.reset(0);
     heard.freeze(0.0);
 }
@@ -44,7 +45,9 @@ bool Stream::pause() {
     return true;
 }
 
-void Stream::stop() { playState = State::Stopped; }
+void Stream::stop() {
+    playState = State::Stopped;
+}
 
 int64_t Stream::heardFrame(uint64_t nowNs) const {
     return std::clamp<int64_t>(heard.frameAt(nowNs, deviceRate), 0, lengthFrames());
@@ -62,9 +65,13 @@ bool Stream::setFrame(int64_t frame) {
     return true;
 }
 
-void Stream::setVolume(float gain) { volume = std::clamp(gain, 0.0f, 1.0f); }
+void Stream::setVolume(float gain) {
+    volume = std::clamp(gain, 0.0f, 1.0f);
+}
 
-void Stream::setPan(float balance) { pan = std::clamp(balance, -1.0f, 1.0f); }
+void Stream::setPan(float balance) {
+    pan = std::clamp(balance, -1.0f, 1.0f);
+}
 
 void Stream::copyHeard(float* out, int frames, uint64_t nowNs) const {
     frames = std::min(frames, DataFrames);
@@ -105,8 +112,8 @@ void Stream::decodeUpTo(int64_t frame) {
 
 void Stream::fadeOutInto(float* out, int frames, uint64_t nowNs, bool marksPosition) {
     decodeUpTo(floorFrame(readPos + frames * step) + 2);
-    int got = resampleToStereo(ring, channels(), readPos, step, frames, lengthFrames(),
-                               scratch.data());
+    int got =
+        resampleToStereo(ring, channels(), readPos, step, frames, lengthFrames(), scratch.data());
     for (int j = 0; j < got; ++j) {
         float fade = static_cast<float>(frames - 1 - j) / frames;
         out[2 * j] += scratch[2 * j] * appliedLeft * fade;
@@ -134,8 +141,8 @@ void Stream::renderInto(float* out, int frames, uint64_t nowNs) {
     // Pass 2: decode ahead, enough for this buffer, the fade a break would
     // need after it, and the window copyHeard reads.
     decodeUpTo(floorFrame(readPos + (frames + FadeFrames) * step) + DataFrames + 2);
-    int got = resampleToStereo(ring, channels(), readPos, step, frames, lengthFrames(),
-                               scratch.data());
+    int got =
+        resampleToStereo(ring, channels(), readPos, step, frames, lengthFrames(), scratch.data());
 
     // Pass 3: gains move from the last buffer's to the current volume and
     // pan across this buffer; sound starting from silence fades in.

@@ -104,7 +104,7 @@ std::string notMp3File() {
         }
         std::string target = fixtureDir() + "/not_music.mp3";
         path = writeBytes(target, std::vector<uint8_t>(text.begin(), text.end())) ? target
-                                                                                     : std::string();
+                                                                                  : std::string();
     }
     return path;
 }

@@ -31,7 +31,9 @@ bool waitFor(const std::function<bool()>& condition, double seconds = 2.0) {
     return true;
 }
 
-void pauseFor(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void pauseFor(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 class Bass : public ::testing::Test {
   protected:
@@ -122,8 +124,8 @@ TEST_F(Bass, OpensMp3sAndRefusesTheRest) {
     EXPECT_NE(open(truncatedFile()), 0u);
 
     std::vector<uint8_t> bytes = readBytes(monoFile());
-    HSTREAM fromMemory = BASS_StreamCreateFile(1, bytes.data(), 0,
-                                               static_cast<DWORD>(bytes.size()), 0);
+    HSTREAM fromMemory =
+        BASS_StreamCreateFile(1, bytes.data(), 0, static_cast<DWORD>(bytes.size()), 0);
     ASSERT_NE(fromMemory, 0u);
     BASS_CHANNELINFO info{};
     ASSERT_EQ(BASS_ChannelGetInfo(fromMemory, &info), 1);
@@ -304,7 +306,8 @@ TEST_F(Bass, ClickIsHeardWhereTheSeekPutIt) {
     pauseFor(30);
     int64_t click = ClickFrames[3];
     ASSERT_EQ(BASS_ChannelSetPosition(h, static_cast<QWORD>(click - 1500) * 8), 1);
-    ASSERT_TRUE(waitFor([&] { return static_cast<int64_t>(BASS_ChannelGetPosition(h) / 8) > click - 1500; }));
+    ASSERT_TRUE(waitFor(
+        [&] { return static_cast<int64_t>(BASS_ChannelGetPosition(h) / 8) > click - 1500; }));
     std::vector<float> data(4096);
     // Once the position has passed the click, it is no longer ahead.
     ASSERT_TRUE(waitFor([&] {

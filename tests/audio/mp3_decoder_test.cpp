@@ -11,8 +11,7 @@ using namespace glintTest;
 
 namespace {
 
-std::unique_ptr<Mp3Decoder> openPath(const std::string& path, bool floats,
-                                     std::string* error) {
+std::unique_ptr<Mp3Decoder> openPath(const std::string& path, bool floats, std::string* error) {
     auto source = ByteSource::openFile(path.c_str(), 0, 0, error);
     return source ? Mp3Decoder::open(std::move(source), floats, error) : nullptr;
 }
@@ -90,8 +89,8 @@ TEST(Mp3Decoder, SeeksToTheExactFrameInCbrAndVbrFiles) {
         ASSERT_TRUE(decoder) << path << ": " << error;
         // Forwards, backwards, mid-frame, the very end.
         int64_t length = decoder->lengthFrames();
-        for (int64_t frame : {length * 3 / 4 + 1, int64_t{1}, length / 3 + 7, int64_t{0},
-                              length - 5}) {
+        for (int64_t frame :
+             {length * 3 / 4 + 1, int64_t{1}, length / 3 + 7, int64_t{0}, length - 5}) {
             ASSERT_TRUE(decoder->seek(frame)) << path << " " << frame;
             std::vector<float> got(5 * static_cast<size_t>(channels));
             ASSERT_EQ(decoder->read(got.data(), 5), 5) << path << " " << frame;
@@ -143,13 +142,13 @@ TEST(Mp3Decoder, ReadsAByteRangeOfMemoryOrFile) {
     EXPECT_EQ(fromMemory->lengthFrames(), monoFixture().frames());
 
     ASSERT_TRUE(writeBytes(fixtureDir() + "/padded.mp3", padded));
-    auto range = ByteSource::openFile((fixtureDir() + "/padded.mp3").c_str(), 100,
-                                      bytes.size(), &error);
+    auto range =
+        ByteSource::openFile((fixtureDir() + "/padded.mp3").c_str(), 100, bytes.size(), &error);
     ASSERT_TRUE(range) << error;
     auto fromFile = Mp3Decoder::open(std::move(range), true, &error);
     ASSERT_TRUE(fromFile) << error;
     EXPECT_EQ(readAll(*fromFile), readAll(*fromMemory));
 
-    EXPECT_FALSE(ByteSource::openFile((fixtureDir() + "/padded.mp3").c_str(), 0,
-                                      padded.size() + 1, &error));
+    EXPECT_FALSE(
+        ByteSource::openFile((fixtureDir() + "/padded.mp3").c_str(), 0, padded.size() + 1, &error));
 }

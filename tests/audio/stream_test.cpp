@@ -25,8 +25,8 @@ uint64_t nsOfFrames(int64_t frames) {
 struct FakeDevice {
     explicit FakeDevice(const std::string& path, bool floats = true) {
         std::string error;
-        auto decoder = Mp3Decoder::open(ByteSource::openFile(path.c_str(), 0, 0, &error), floats,
-                                        &error);
+        auto decoder =
+            Mp3Decoder::open(ByteSource::openFile(path.c_str(), 0, 0, &error), floats, &error);
         EXPECT_TRUE(decoder) << error;
         stream = std::make_unique<Stream>(std::move(decoder), DeviceRate);
         int rate = 0;

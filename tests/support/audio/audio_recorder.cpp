@@ -27,7 +27,9 @@ std::string fmt(const char* format, ...) {
     return text;
 }
 
-QWORD frameBytes(const RecordedStream& s) { return QWORD{s.chans} * s.bytesPerSample; }
+QWORD frameBytes(const RecordedStream& s) {
+    return QWORD{s.chans} * s.bytesPerSample;
+}
 
 } // namespace
 
@@ -38,9 +40,13 @@ AudioRecorder::AudioRecorder() {
     installed = this;
 }
 
-AudioRecorder::~AudioRecorder() { installed = nullptr; }
+AudioRecorder::~AudioRecorder() {
+    installed = nullptr;
+}
 
-AudioRecorder* AudioRecorder::current() { return installed; }
+AudioRecorder* AudioRecorder::current() {
+    return installed;
+}
 
 std::vector<std::string> AudioRecorder::callTexts() const {
     std::vector<std::string> out;
@@ -158,16 +164,16 @@ BOOL BASS_Free(void) {
     return wasOn;
 }
 
-HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length,
-                              DWORD flags) {
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags) {
     AudioRecorder* rec = AudioRecorder::current();
     if (rec == nullptr) {
         return 0;
     }
-    std::string name = mem ? "mem" : (file ? "\"" + std::string(static_cast<const char*>(file)) + "\""
-                                           : std::string("0"));
-    rec->record("BASS_StreamCreateFile", fmt("%d,%s,%u,%u,%u", mem, name.c_str(), offset, length,
-                                             flags));
+    std::string name =
+        mem ? "mem"
+            : (file ? "\"" + std::string(static_cast<const char*>(file)) + "\"" : std::string("0"));
+    rec->record("BASS_StreamCreateFile",
+                fmt("%d,%s,%u,%u,%u", mem, name.c_str(), offset, length, flags));
     return rec->create(flags);
 }
 
@@ -180,8 +186,8 @@ BOOL BASS_StreamFree(HSTREAM handle) {
 }
 
 BOOL BASS_ChannelSetAttributes(DWORD handle, int freq, int volume, int pan) {
-    RecordedStream* s = logged("BASS_ChannelSetAttributes",
-                               fmt("%u,%d,%d,%d", handle, freq, volume, pan), handle);
+    RecordedStream* s =
+        logged("BASS_ChannelSetAttributes", fmt("%u,%d,%d,%d", handle, freq, volume, pan), handle);
     if (s == nullptr) {
         return 0;
     }
@@ -235,8 +241,9 @@ QWORD BASS_ChannelGetPosition(DWORD handle) {
 }
 
 BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) {
-    RecordedStream* s = logged("BASS_ChannelSetPosition",
-                               fmt("%u,%llu", handle, static_cast<unsigned long long>(pos)), handle);
+    RecordedStream* s =
+        logged("BASS_ChannelSetPosition",
+               fmt("%u,%llu", handle, static_cast<unsigned long long>(pos)), handle);
     if (s == nullptr) {
         return 0;
     }
@@ -245,8 +252,9 @@ BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) {
 }
 
 float BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos) {
-    RecordedStream* s = logged("BASS_ChannelBytes2Seconds",
-                               fmt("%u,%llu", handle, static_cast<unsigned long long>(pos)), handle);
+    RecordedStream* s =
+        logged("BASS_ChannelBytes2Seconds",
+               fmt("%u,%llu", handle, static_cast<unsigned long long>(pos)), handle);
     if (s == nullptr) {
         return -1.0f;
     }
@@ -263,8 +271,8 @@ QWORD BASS_ChannelSeconds2Bytes(DWORD handle, float secs) {
 }
 
 BOOL BASS_ChannelGetInfo(DWORD handle, BASS_CHANNELINFO* info) {
-    RecordedStream* s = logged("BASS_ChannelGetInfo",
-                               fmt("%u,%s", handle, info ? "info" : "0"), handle);
+    RecordedStream* s =
+        logged("BASS_ChannelGetInfo", fmt("%u,%s", handle, info ? "info" : "0"), handle);
     if (s == nullptr || info == nullptr) {
         return 0;
     }

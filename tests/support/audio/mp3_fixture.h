@@ -20,12 +20,12 @@ struct Mp3Fixture {
     int rate = 44100;
     int channels = 2;
     double seconds = 3.0;
-    int kbps = 128;  // constant bitrate, unless vbr
+    int kbps = 128; // constant bitrate, unless vbr
     bool vbr = false;
     float toneLeft = 0.0f;  // Hz of a sine in the first channel, 0: none
     float toneRight = 0.0f; // Hz of a sine in the second channel, 0: none
     float toneLevel = 0.25f;
-    float noiseLevel = 0.0f;    // deterministic white noise
+    float noiseLevel = 0.0f;     // deterministic white noise
     std::vector<int64_t> clicks; // frames holding a 0.9 impulse in every channel
     float clickLevel = 0.9f;
 

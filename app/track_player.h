@@ -1,0 +1,75 @@
+// The music of the player: the one stream of "glint.mp3" (opened from the
+// working directory, never from the archive), its ten tracks as fixed start
+// times within that one recording, the current track and the elapsed time
+// last read. Every call the application makes to the audio library for
+// playback goes through here (the oscilloscope widget reads sample data
+// from stream() itself).
+//
+// Without a stream (the file could not be opened) every operation passes
+// handle 0 to the library, which fails without effect; elapsedSeconds()
+// then returns the library's negative error value.
+//
+// Ownership: owns the stream from open() to close(). The audio library must
+// be started (BASS_Init) before open() and freed only after close().
+// Units: seconds as float from the beginning of the file; track indices
+// 0..TrackCount-1 (the name picture of index i is number i + 1).
+// Threads: the program's one thread only.
+#pragma once
+
+#include "audio/bass.h"
+
+class TrackPlayer {
+  public:
+    static constexpr int TrackCount = 10;
+    // The elapsed time at which the player stops and rewinds (98:32).
+    static constexpr float EndOfMusicSeconds = 5912.0f;
+    static constexpr const char* MusicFile = "glint.mp3";
+    // Where each track starts, in seconds from the start of the file.
+    static constexpr float TrackTable[TrackCount] = {0.0f,    1234.0f, 1611.0f, 2390.0f, 2996.0f,
+                                                     3609.0f, 4092.0f, 4694.0f, 5360.0f, 5653.0f};
+
+    // Creates the stream (float samples, else 16-bit), sets full volume,
+    // fills the track table and zeroes the last elapsed time. False, with
+    // no stream and the table left as it was, when neither works. An open
+    // stream is closed first.
+    bool open();
+    // Stops and frees the stream; afterwards there is none.
+    void close();
+
+    // Plays from the current position.
+    void play();
+    bool isPlaying();
+    void pause();
+    // A paused stream continues where it was; a stopped one (also after the
+    // natural end) plays from the beginning of the file.
+    void resume();
+    // Stopped at the beginning of the file without a sound of it; track 0.
+    void stop();
+    // One track back or on (wrapping around) and the position to its start;
+    // the play state stays. Return the new index.
+    int previousTrack();
+    int nextTrack();
+    // Seconds heard so far, also kept as lastElapsed().
+    float elapsedSeconds();
+    // Moves on one track when `elapsed` is past the next track's start;
+    // true when it did. Never moves back, never past the last track.
+    bool advanceIfDue(float elapsed);
+
+    int currentTrack() const { return current; }
+    // The start of track `index` in seconds; 0 for an index out of range.
+    float trackStart(int index) const;
+    float lastElapsed() const { return elapsedRead; }
+    HSTREAM stream() const { return handle; }
+
+  private:
+    void seekToCurrentTrack();
+
+    HSTREAM handle = 0;
+    float starts[TrackCount] = {};
+    int current = 0;
+    float elapsedRead = 0.0f;
+};
+
+// The process-wide player the application's start-up, screen and actions
+// share.
+extern TrackPlayer trackPlayer;
