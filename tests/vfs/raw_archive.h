@@ -49,7 +49,8 @@ class RawArchive {
         if (!f) {
             return false;
         }
-        const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+        const bool ok =
+            bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
         return std::fclose(f) == 0 && ok;
     }
 
