@@ -1,18 +1,41 @@
 // glint-content: makes the player's default content.
 //
-//   glint-content --dialog-header FILE   writes the setup dialog's picture as a header
+//   glint-content [--out DIR] [--short SECONDS] [--no-music] [--no-pictures]
+//       writes DIR/data/... (the pictures), DIR/data.zuo (the same packed)
+//       and DIR/glint.mp3; --short makes a quick recording of SECONDS with
+//       every section start scaled alike
+//   glint-content --dialog-header FILE   writes the setup dialog's picture
 //   glint-content --version              prints the content version
 #include "tools/content/content_version.h"
 #include "tools/content/dialog_picture.h"
+#include "tools/content/music_writer.h"
+#include "tools/content/picture_set.h"
+#include "tools/content/section_style.h"
 
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
+#include <vector>
 
 namespace {
 
 void usage() {
-    std::fprintf(stderr, "usage: glint-content --dialog-header FILE | --version\n");
+    std::fprintf(stderr, "usage: glint-content [--out DIR] [--short SECONDS] [--no-music] "
+                         "[--no-pictures]\n"
+                         "       glint-content --dialog-header FILE\n"
+                         "       glint-content --version\n");
+}
+
+bool parseSeconds(const char* text, double* seconds) {
+    char* end = nullptr;
+    const double v = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(v >= 1) || v > keltraWorks::MusicSeconds) {
+        return false;
+    }
+    *seconds = v;
+    return true;
 }
 
 } // namespace
@@ -20,6 +43,10 @@ void usage() {
 int main(int argc, char** argv) {
     using namespace keltraWorks;
     std::string dialogHeader;
+    std::string out = "content";
+    double seconds = MusicSeconds;
+    bool music = true;
+    bool pictures = true;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--version") {
@@ -27,19 +54,51 @@ int main(int argc, char** argv) {
             return 0;
         } else if (arg == "--dialog-header" && i + 1 < argc) {
             dialogHeader = argv[++i];
+        } else if (arg == "--out" && i + 1 < argc) {
+            out = argv[++i];
+        } else if (arg == "--short" && i + 1 < argc) {
+            if (!parseSeconds(argv[++i], &seconds)) {
+                std::fprintf(stderr, "glint: content: --short takes 1 to %.0f seconds\n",
+                             MusicSeconds);
+                return 2;
+            }
+        } else if (arg == "--no-music") {
+            music = false;
+        } else if (arg == "--no-pictures") {
+            pictures = false;
         } else {
             usage();
             return 2;
         }
     }
+    std::string error;
     if (!dialogHeader.empty()) {
-        std::string error;
         if (!writeDialogPictureHeader(dialogHeader, &error)) {
             std::fprintf(stderr, "glint: content: %s\n", error.c_str());
             return 1;
         }
         return 0;
     }
-    usage();
-    return 2;
+
+    std::error_code ec;
+    std::filesystem::create_directories(out, ec);
+    if (ec) {
+        std::fprintf(stderr, "glint: content: cannot create \"%s\": %s\n", out.c_str(),
+                     ec.message().c_str());
+        return 1;
+    }
+    if (pictures) {
+        std::vector<std::string> written;
+        if (!writePictures(out, &written, &error)) {
+            std::fprintf(stderr, "glint: content: %s\n", error.c_str());
+            return 1;
+        }
+        std::fprintf(stderr, "glint: content: %zu pictures in %s/data\n", written.size(),
+                     out.c_str());
+    }
+    if (music && !writeMusic(out + "/glint.mp3", seconds, nullptr, &error)) {
+        std::fprintf(stderr, "glint: content: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
 }

@@ -1,0 +1,177 @@
+// Signal building blocks of the music synthesiser: band-limited wavetable
+// oscillators, a state-variable filter, one-pole smoothers, envelopes and a
+// noise source. Audio runs at 44100 frames a second; frequencies are in Hz,
+// times in seconds, levels linear. Everything is inline and allocation-free
+// because it runs once per sample; the wavetables are built once, on first
+// use, and are read-only afterwards (safe to share between threads).
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+namespace keltraWorks {
+
+constexpr int SampleRate = 44100;
+constexpr float Pi = 3.14159265358979f;
+
+inline float midiToHz(float note) { return 440.0f * std::exp2((note - 69.0f) / 12.0f); }
+inline float dbToGain(float db) { return std::pow(10.0f, db / 20.0f); }
+
+enum class Wave { Sine, Saw, Square, Triangle };
+
+// Single-cycle tables of 2048 points (plus one guard point), one per octave
+// band, each holding only the harmonics that stay below 18 kHz for the
+// highest pitch of its band, so oscillators never alias audibly.
+class WaveTables {
+  public:
+    static constexpr int Bits = 11;
+    static constexpr int Size = 1 << Bits;
+    static const WaveTables& get();
+    const float* table(Wave wave, float hz) const;
+    const float* sine() const { return sineTable; }
+
+  private:
+    WaveTables();
+    static constexpr int Bands = 11;
+    float sineTable[Size + 1];
+    float bands[3][Bands][Size + 1];
+};
+
+// Phase-accumulating table oscillator; the phase is a 32-bit fraction of a
+// cycle, so it wraps exactly and never drifts.
+struct Oscillator {
+    const float* table = nullptr;
+    uint32_t phase = 0;
+    uint32_t step = 0;
+
+    void set(Wave wave, float hz) {
+        table = WaveTables::get().table(wave, hz);
+        setFrequency(hz);
+    }
+    void setFrequency(float hz) { step = uint32_t(double(hz) / SampleRate * 4294967296.0); }
+    float next() {
+        const uint32_t i = phase >> (32 - WaveTables::Bits);
+        const float frac = float(phase & ((1u << (32 - WaveTables::Bits)) - 1)) *
+                           (1.0f / float(1u << (32 - WaveTables::Bits)));
+        const float a = table[i], b = table[i + 1];
+        phase += step;
+        return a + (b - a) * frac;
+    }
+};
+
+// Reads a table at a phase given as a fraction of a cycle in 32 bits.
+inline float tableAt(const float* t, uint32_t phase) {
+    const uint32_t i = phase >> (32 - WaveTables::Bits);
+    const float frac = float(phase & ((1u << (32 - WaveTables::Bits)) - 1)) *
+                       (1.0f / float(1u << (32 - WaveTables::Bits)));
+    return t[i] + (t[i + 1] - t[i]) * frac;
+}
+
+inline float sineAt(uint32_t phase) { return tableAt(WaveTables::get().sine(), phase); }
+
+inline uint32_t cyclesToPhase(float cycles) {
+    return uint32_t(int64_t(double(cycles) * 4294967296.0));
+}
+
+// Topology-preserving state-variable filter (trapezoidal integration): stable
+// at any cutoff, with low-, band- and high-pass outputs from one state.
+struct Svf {
+    float a1 = 0, a2 = 0, a3 = 0, k = 1;
+    float ic1 = 0, ic2 = 0;
+    float band = 0, high = 0;
+
+    void set(float hz, float q) {
+        hz = std::fmin(std::fmax(hz, 10.0f), 0.45f * SampleRate);
+        const float g = std::tan(Pi * hz / SampleRate);
+        k = 1.0f / q;
+        a1 = 1.0f / (1.0f + g * (g + k));
+        a2 = g * a1;
+        a3 = g * a2;
+    }
+    float low(float v0) {
+        const float v3 = v0 - ic2;
+        const float v1 = a1 * ic1 + a2 * v3;
+        const float v2 = ic2 + a2 * ic1 + a3 * v3;
+        ic1 = 2 * v1 - ic1;
+        ic2 = 2 * v2 - ic2;
+        band = v1;
+        high = v0 - k * v1 - v2;
+        return v2;
+    }
+    void reset() { ic1 = ic2 = 0; }
+};
+
+// One-pole low-pass, used for smoothing and gentle damping.
+struct OnePole {
+    float a = 1, z = 0;
+    void setTime(float seconds) {
+        a = seconds <= 0 ? 1.0f : 1.0f - std::exp(-1.0f / (seconds * SampleRate));
+    }
+    void setCutoff(float hz) { a = 1.0f - std::exp(-2.0f * Pi * hz / SampleRate); }
+    float next(float x) { return z += a * (x - z); }
+};
+
+// Attack, decay to sustain, release: linear attack, exponential decay and
+// release. `active` is false once the release has died away.
+struct Envelope {
+    enum Stage { Idle, Attack, Decay, Sustain, Release };
+    Stage stage = Idle;
+    float level = 0;
+    float attackStep = 1, decayMul = 0, sustain = 0, releaseMul = 0;
+
+    void configure(float attack, float decay, float sustainLevel, float release) {
+        attackStep = 1.0f / std::fmax(1.0f, attack * SampleRate);
+        decayMul = std::exp(-1.0f / std::fmax(1.0f, decay * SampleRate / 6.9f));
+        sustain = sustainLevel;
+        releaseMul = std::exp(-1.0f / std::fmax(1.0f, release * SampleRate / 6.9f));
+    }
+    void start() { stage = Attack; }
+    void stop() {
+        if (stage != Idle) {
+            stage = Release;
+        }
+    }
+    bool active() const { return stage != Idle; }
+    float next() {
+        switch (stage) {
+        case Attack:
+            level += attackStep;
+            if (level >= 1) {
+                level = 1;
+                stage = Decay;
+            }
+            break;
+        case Decay:
+            level = sustain + (level - sustain) * decayMul;
+            if (level - sustain < 1e-3f) {
+                level = sustain;
+                stage = sustain > 0 ? Sustain : Idle;
+            }
+            break;
+        case Release:
+            level *= releaseMul;
+            // -60 dB: the release time is the time to silence.
+            if (level < 1e-3f) {
+                level = 0;
+                stage = Idle;
+            }
+            break;
+        default:
+            break;
+        }
+        return level;
+    }
+};
+
+// White noise from a 32-bit xorshift, -1..1.
+struct Noise {
+    uint32_t state = 0x12345678;
+    float next() {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return float(int32_t(state)) * (1.0f / 2147483648.0f);
+    }
+};
+
+} // namespace keltraWorks

@@ -1,0 +1,108 @@
+#include "tools/content/effects.h"
+
+#include "tools/content/dsp.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace keltraWorks {
+
+namespace {
+
+uint32_t powerOfTwoAbove(uint32_t n) {
+    uint32_t p = 1;
+    while (p < n) {
+        p <<= 1;
+    }
+    return p;
+}
+
+} // namespace
+
+StereoDelay::StereoDelay() {
+    const uint32_t size = powerOfTwoAbove(2 * SampleRate + 1);
+    left.assign(size, 0);
+    right.assign(size, 0);
+    mask = size - 1;
+}
+
+void StereoDelay::configure(float time, float fb, float tone) {
+    delay = uint32_t(std::clamp(time, 0.01f, 2.0f) * SampleRate);
+    feedback = std::clamp(fb, 0.0f, 0.9f);
+    toneA = 1.0f - std::exp(-2.0f * Pi * tone / SampleRate);
+}
+
+void StereoDelay::process(const float* inL, const float* inR, float* outL, float* outR, int n) {
+    for (int i = 0; i < n; ++i) {
+        const uint32_t read = (write - delay) & mask;
+        const float dl = left[read], dr = right[read];
+        lpL += toneA * (dl - lpL);
+        lpR += toneA * (dr - lpR);
+        // Ping-pong: each side feeds the other, so echoes alternate.
+        left[write] = inL[i] * 0.7f + inR[i] * 0.3f + lpR * feedback;
+        right[write] = inR[i] * 0.7f + inL[i] * 0.3f + lpL * feedback;
+        outL[i] += dl;
+        outR[i] += dr;
+        write = (write + 1) & mask;
+    }
+}
+
+Reverb::Reverb() {
+    const uint32_t maxLength = 2 * 3001;
+    for (int l = 0; l < Lines; ++l) {
+        buffer[l].assign(powerOfTwoAbove(maxLength + 1), 0);
+        mask[l] = uint32_t(buffer[l].size() - 1);
+    }
+    for (auto& d : diffuser) {
+        d.assign(1024, 0);
+    }
+    configure(1, 3, 0.4f);
+}
+
+void Reverb::configure(float size, float decay, float damping) {
+    // Lengths in frames, mutually prime, spread between about 23 and 64 ms.
+    static const uint32_t base[Lines] = {1031, 1327, 1523, 1801, 2053, 2293, 2557, 2803};
+    size = std::clamp(size, 0.5f, 2.0f);
+    for (int l = 0; l < Lines; ++l) {
+        length[l] = uint32_t(base[l] * size);
+        gain[l] = std::pow(10.0f, -3.0f * float(length[l]) / (SampleRate * decay));
+    }
+    dampA = 1.0f - std::clamp(damping, 0.0f, 0.95f);
+    diffuserLength[0] = 337;
+    diffuserLength[1] = 579;
+}
+
+void Reverb::process(const float* inL, const float* inR, float* outL, float* outR, int n) {
+    constexpr float AllPass = 0.6f;
+    for (int i = 0; i < n; ++i) {
+        float x = (inL[i] + inR[i]) * 0.5f;
+        for (int d = 0; d < 2; ++d) {
+            float& slot = diffuser[d][(diffuserWrite - diffuserLength[d]) & 1023];
+            const float delayed = slot;
+            const float v = x + AllPass * delayed;
+            diffuser[d][diffuserWrite & 1023] = v;
+            x = delayed - AllPass * v;
+        }
+        diffuserWrite = (diffuserWrite + 1) & 1023;
+
+        float out[Lines];
+        float sum = 0;
+        for (int l = 0; l < Lines; ++l) {
+            float v = buffer[l][(write - length[l]) & mask[l]];
+            damp[l] += dampA * (v - damp[l]);
+            out[l] = damp[l] * gain[l];
+            sum += out[l];
+        }
+        // Householder feedback matrix: every line receives every other line,
+        // energy-preserving, at the cost of one sum.
+        const float fold = sum * (2.0f / Lines);
+        for (int l = 0; l < Lines; ++l) {
+            buffer[l][write & mask[l]] = out[l] - fold + x;
+        }
+        write++;
+        outL[i] += (out[0] + out[2] + out[4] + out[6]) * 0.5f;
+        outR[i] += (out[1] + out[3] + out[5] + out[7]) * 0.5f;
+    }
+}
+
+} // namespace keltraWorks

@@ -1,0 +1,469 @@
+#include "tools/content/instruments.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace keltraWorks {
+
+namespace {
+
+// Multiplier per frame for a level to fall by 60 dB in `seconds`.
+float fallMul(float seconds) {
+    return std::exp(-6.9078f / std::max(1.0f, seconds * SampleRate));
+}
+
+uint32_t phaseOffset(float cycles) { return uint32_t(int64_t(cycles * 4294967296.0f)); }
+
+// A fixed starting phase per pitch, so unison oscillators do not start in
+// step (which sounds like a click of comb filtering) yet every run agrees.
+uint32_t startPhase(float note, uint32_t salt) {
+    uint32_t h = uint32_t(note * 1000.0f) * 2654435761u ^ salt * 40503u;
+    h ^= h >> 15;
+    return h * 2246822519u;
+}
+
+} // namespace
+
+PanGains panGains(float pan) {
+    const float angle = (std::clamp(pan, -1.0f, 1.0f) + 1.0f) * 0.25f * Pi;
+    return {std::cos(angle), std::sin(angle)};
+}
+
+// ---- SynthVoice ----------------------------------------------------------
+
+void SynthVoice::noteOn(const SynthPatch& patch, float note, float velocity, float p) {
+    const float hz = midiToHz(note);
+    osc1.set(patch.wave1, hz);
+    osc2.set(patch.wave2, hz * std::exp2(patch.detuneCents / 1200.0f));
+    subOsc.set(Wave::Sine, hz * 0.5f);
+    if (!amp.active()) {
+        osc1.phase = startPhase(note, 1);
+        osc2.phase = startPhase(note, 2);
+        subOsc.phase = 0;
+    }
+    cutoffBase = patch.cutoff * std::pow(hz / 261.63f, patch.keyTrack);
+    envAmount = patch.envAmount;
+    resonance = patch.resonance;
+    mix2 = patch.mix2;
+    sub = patch.sub;
+    gain = patch.level * velocity;
+    pan = panGains(p);
+    amp.configure(patch.attack, patch.decay, patch.sustain, patch.release);
+    amp.start();
+    filterEnv.configure(patch.filterAttack, patch.filterDecay, 0, patch.filterDecay);
+    filterEnv.level = 0;
+    filterEnv.start();
+    countdown = 0;
+}
+
+void SynthVoice::render(float* left, float* right, int n, float brightness) {
+    for (int i = 0; i < n && amp.active(); ++i) {
+        if (countdown-- <= 0) {
+            // The cutoff moves slowly next to the audio, so it is worked out
+            // every 16 frames instead of every frame.
+            countdown = 15;
+            filter.set((cutoffBase + envAmount * filterEnv.level) * brightness, resonance);
+        }
+        filterEnv.next();
+        float s = osc1.next() + mix2 * osc2.next();
+        if (sub != 0) {
+            s += sub * subOsc.next();
+        }
+        const float y = filter.low(s) * amp.next() * gain;
+        left[i] += y * pan.left;
+        right[i] += y * pan.right;
+    }
+}
+
+// ---- PadInstrument -------------------------------------------------------
+
+void PadInstrument::configure(const SynthPatch& p) {
+    patch = p;
+    countdown = 0;
+}
+
+void PadInstrument::playChord(const int* notes, int count) {
+    for (Voice& v : voices) {
+        v.amp.stop();
+    }
+    for (int k = 0; k < count; ++k) {
+        // Take a silent voice, or else the one that has been fading longest.
+        Voice* pick = &voices[0];
+        for (Voice& v : voices) {
+            if (!v.amp.active()) {
+                pick = &v;
+                break;
+            }
+            if (v.started < pick->started) {
+                pick = &v;
+            }
+        }
+        const float note = float(notes[k]);
+        const float hz = midiToHz(note);
+        pick->osc1.set(patch.wave1, hz);
+        pick->osc2.set(patch.wave2, hz * std::exp2(patch.detuneCents / 1200.0f));
+        if (!pick->amp.active()) {
+            pick->osc1.phase = startPhase(note, 3);
+            pick->osc2.phase = startPhase(note, 4);
+        }
+        const float spread = count > 1 ? float(k) / float(count - 1) * 2.0f - 1.0f : 0.0f;
+        pick->pan = panGains(0.6f * spread);
+        pick->amp.configure(patch.attack, patch.decay, patch.sustain, patch.release);
+        pick->amp.start();
+        pick->started = ++clock;
+    }
+}
+
+void PadInstrument::render(float* left, float* right, int n, float brightness) {
+    constexpr int Max = 256;
+    float sumL[Max] = {}, sumR[Max] = {};
+    n = std::min(n, Max);
+    for (Voice& v : voices) {
+        if (!v.amp.active()) {
+            continue;
+        }
+        for (int i = 0; i < n; ++i) {
+            const float s = (v.osc1.next() + patch.mix2 * v.osc2.next()) * v.amp.next();
+            sumL[i] += s * v.pan.left;
+            sumR[i] += s * v.pan.right;
+        }
+    }
+    const float cutoff = patch.cutoff * brightness;
+    for (int i = 0; i < n; ++i) {
+        if (countdown-- <= 0) {
+            countdown = 63;
+            filterL.set(cutoff, patch.resonance);
+            filterR.set(cutoff * 1.04f, patch.resonance);
+        }
+        left[i] += filterL.low(sumL[i]) * patch.level;
+        right[i] += filterR.low(sumR[i]) * patch.level;
+    }
+}
+
+// ---- FmVoice ---------------------------------------------------------------
+
+void FmVoice::noteOn(const FmPatch& patch, float note, float velocity, float p) {
+    const float hz = midiToHz(note);
+    carrierStep = phaseOffset(hz / SampleRate);
+    carrier2Step = phaseOffset(hz * std::exp2(patch.shimmerCents / 1200.0f) / SampleRate);
+    modulatorStep = phaseOffset(hz * patch.ratio / SampleRate);
+    shimmer = patch.shimmerCents != 0;
+    if (!amp.active()) {
+        carrier = carrier2 = modulator = 0;
+    }
+    index = patch.index * (0.5f + 0.5f * velocity);
+    indexMul = fallMul(patch.indexDecay);
+    indexFloor = patch.indexFloor;
+    gain = patch.level * velocity;
+    pan = panGains(p);
+    amp.configure(patch.attack, patch.decay, patch.sustain, patch.release);
+    amp.start();
+}
+
+void FmVoice::render(float* left, float* right, int n) {
+    const float* sine = WaveTables::get().sine();
+    auto sineAt = [sine](uint32_t phase) { return tableAt(sine, phase); };
+    for (int i = 0; i < n && amp.active(); ++i) {
+        const float m = sineAt(modulator) * (indexFloor + index);
+        modulator += modulatorStep;
+        index *= indexMul;
+        const uint32_t offset = phaseOffset(m);
+        float c = sineAt(carrier + offset);
+        carrier += carrierStep;
+        if (shimmer) {
+            c = 0.5f * (c + sineAt(carrier2 + offset));
+            carrier2 += carrier2Step;
+        }
+        const float y = c * amp.next() * gain;
+        left[i] += y * pan.left;
+        right[i] += y * pan.right;
+    }
+}
+
+// ---- PluckVoice ------------------------------------------------------------
+
+void PluckVoice::noteOn(const PluckPatch& patch, float note, float velocity, float p) {
+    const float hz = midiToHz(note);
+    const float a = 1.0f - 0.5f * std::clamp(patch.damping, 0.0f, 1.0f);
+    damping = a;
+    // The loop filter delays the signal by (1 - a) / a frames; take that off
+    // the line so the string stays in tune.
+    delay = std::clamp(float(SampleRate) / hz - (1.0f - a) / a, 4.0f, float(Max - 4));
+    loopGain = patch.sustain;
+    gain = patch.level * velocity;
+    pan = panGains(p);
+    // Excite the string: low-passed noise over one period, without its mean.
+    const int length = int(delay) + 2;
+    const float colour = 0.15f + 0.85f * std::clamp(patch.brightness, 0.0f, 1.0f);
+    float lp = 0, mean = 0;
+    for (int k = 0; k < length; ++k) {
+        lp += colour * (noise.next() - lp);
+        line[(write - 1 - k + Max) % Max] = lp;
+        mean += lp;
+    }
+    mean /= float(length);
+    for (int k = 0; k < length; ++k) {
+        line[(write - 1 - k + Max) % Max] -= mean;
+    }
+    last = 0;
+    energy = 1;
+}
+
+void PluckVoice::render(float* left, float* right, int n) {
+    if (!active()) {
+        return;
+    }
+    const int whole = int(delay);
+    const float frac = delay - float(whole);
+    float peak = 0;
+    for (int i = 0; i < n; ++i) {
+        const int r0 = (write - whole + Max) % Max;
+        const int r1 = (r0 - 1 + Max) % Max;
+        const float s = line[r0] + (line[r1] - line[r0]) * frac;
+        last += damping * (s - last);
+        const float y = last * loopGain;
+        line[write] = y;
+        write = (write + 1) % Max;
+        const float out = y * gain;
+        left[i] += out * pan.left;
+        right[i] += out * pan.right;
+        peak = std::max(peak, std::fabs(y));
+    }
+    energy = peak;
+}
+
+// ---- DrumKit ---------------------------------------------------------------
+
+void DrumKit::configure(const DrumKitTuning& tuning) {
+    tune = tuning;
+    snareFilter.set(2100, 0.9f);
+    clapFilter.set(1250, 1.6f);
+    hatFilter.set(tuning.hatTone, 0.8f);
+    shakerFilter.set(6200, 1.2f);
+    noise.state = 0x9e3779b9u;
+}
+
+void DrumKit::trigger(Drum drum, float velocity) {
+    const float v = velocity * tune.level;
+    switch (drum) {
+    case Drum::Kick:
+        kick = {v, fallMul(tune.kickDecay)};
+        kickClick = {v * 0.25f, fallMul(0.004f)};
+        kickSweep = 1;
+        kickSweepMul = fallMul(0.09f);
+        kickPhase = 0;
+        break;
+    case Drum::Snare:
+        snareBody = {v * 0.55f, fallMul(0.16f)};
+        snareNoise = {v * 0.5f, fallMul(0.22f)};
+        snarePhase = 0;
+        break;
+    case Drum::Clap:
+        clapVelocity = v * 0.7f;
+        clap = {clapVelocity, fallMul(0.012f)};
+        clapRestrikes = 2;
+        clapRestrike = int(0.011f * SampleRate);
+        break;
+    case Drum::Hat:
+        hat = {v * 0.28f, fallMul(0.06f)};
+        break;
+    case Drum::OpenHat:
+        openHat = {v * 0.22f, fallMul(0.35f)};
+        break;
+    case Drum::Shaker:
+        shaker = {v * 0.25f, fallMul(0.09f)};
+        break;
+    case Drum::Rim:
+        rim = {v * 0.35f, fallMul(0.035f)};
+        rimPhase = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void DrumKit::render(float* left, float* right, int n) {
+    const float* sine = WaveTables::get().sine();
+    auto sineAt = [sine](uint32_t phase) { return tableAt(sine, phase); };
+    const float kickLow = tune.kickPitch;
+    const float snareStep = tune.snareTone / SampleRate;
+    const PanGains hatPan = panGains(0.3f), shakerPan = panGains(-0.35f), rimPan = panGains(-0.15f);
+    for (int i = 0; i < n; ++i) {
+        float centre = 0, l = 0, r = 0;
+        if (kick.on()) {
+            const float hz = kickLow * (1.0f + 3.0f * kickSweep);
+            kickSweep *= kickSweepMul;
+            centre += sineAt(kickPhase) * kick.level;
+            kickPhase += phaseOffset(hz / SampleRate);
+            kick.level *= kick.mul;
+            if (kickClick.on()) {
+                centre += noise.next() * kickClick.level;
+                kickClick.level *= kickClick.mul;
+            }
+        }
+        if (snareBody.on() || snareNoise.on()) {
+            centre += sineAt(snarePhase) * snareBody.level;
+            snarePhase += phaseOffset(snareStep);
+            snareBody.level *= snareBody.mul;
+            snareFilter.low(noise.next());
+            centre += snareFilter.band * snareNoise.level * 2.0f;
+            snareNoise.level *= snareNoise.mul;
+        }
+        if (clap.on() || clapRestrikes > 0) {
+            if (clapRestrikes > 0 && --clapRestrike <= 0) {
+                --clapRestrikes;
+                clapRestrike = int(0.011f * SampleRate);
+                clap = {clapVelocity, clapRestrikes > 0 ? fallMul(0.012f) : fallMul(0.22f)};
+            }
+            clapFilter.low(noise.next());
+            centre += clapFilter.band * clap.level * 2.2f;
+            clap.level *= clap.mul;
+        }
+        if (hat.on() || openHat.on()) {
+            hatFilter.low(noise.next());
+            const float h = hatFilter.high * (hat.level + openHat.level);
+            hat.level *= hat.mul;
+            openHat.level *= openHat.mul;
+            l += h * hatPan.left;
+            r += h * hatPan.right;
+        }
+        if (shaker.on()) {
+            shakerFilter.low(noise.next());
+            const float s = shakerFilter.band * shaker.level * 1.5f;
+            shaker.level *= shaker.mul;
+            l += s * shakerPan.left;
+            r += s * shakerPan.right;
+        }
+        if (rim.on()) {
+            const float s = (sineAt(rimPhase) + 0.5f * sineAt(rimPhase * 3)) * rim.level;
+            rimPhase += phaseOffset(1650.0f / SampleRate);
+            rim.level *= rim.mul;
+            l += s * rimPan.left;
+            r += s * rimPan.right;
+        }
+        left[i] += centre * 0.7071f + l;
+        right[i] += centre * 0.7071f + r;
+    }
+}
+
+// ---- AtmosphereBed ---------------------------------------------------------
+
+void AtmosphereBed::configure(Atmosphere k, float lvl, uint32_t seed) {
+    kind = k;
+    level = lvl;
+    noise.state = seed | 1u;
+    lfo = seed * 2654435761u;
+    lfo2 = seed * 40503u;
+    countdown = 0;
+}
+
+void AtmosphereBed::render(float* left, float* right, int n, float motion) {
+    if (kind == Atmosphere::None || level <= 0) {
+        return;
+    }
+    const float* sine = WaveTables::get().sine();
+    auto sineAt = [sine](uint32_t phase) { return tableAt(sine, phase); };
+    // The slow movements of each bed are set once per call (at most a few
+    // milliseconds), which is far below what the ear can follow.
+    const float slow = sineAt(lfo), slow2 = sineAt(lfo2);
+    lfo += phaseOffset(float(n) / SampleRate / 23.0f);
+    lfo2 += phaseOffset(float(n) / SampleRate / 9.5f);
+    switch (kind) {
+    case Atmosphere::Wind: {
+        filterL.set(500 + 380 * slow + 260 * motion, 1.8f);
+        filterR.set(560 - 300 * slow2 + 260 * motion, 1.8f);
+        const float g = level * (0.65f + 0.35f * slow2);
+        for (int i = 0; i < n; ++i) {
+            filterL.low(noise.next());
+            filterR.low(noise.next());
+            left[i] += filterL.band * g;
+            right[i] += filterR.band * g;
+        }
+        break;
+    }
+    case Atmosphere::Rain: {
+        filterL.set(4200, 0.7f);
+        filterR.set(4600, 0.7f);
+        const float hiss = level * 0.25f;
+        const float density = 0.004f * (0.5f + motion);
+        for (int i = 0; i < n; ++i) {
+            if (countdown-- <= 0) {
+                countdown = int(noise.next() * noise.next() * (1.0f / density)) + 40;
+                const float drop = 0.3f + 0.7f * std::fabs(noise.next());
+                if (noise.next() > 0) {
+                    dropL = drop;
+                } else {
+                    dropR = drop;
+                }
+                dropMul = fallMul(0.008f + 0.01f * std::fabs(noise.next()));
+            }
+            const float a = noise.next(), b = noise.next();
+            filterL.low(a);
+            filterR.low(b);
+            left[i] += filterL.high * (hiss + dropL * level);
+            right[i] += filterR.high * (hiss + dropR * level);
+            dropL *= dropMul;
+            dropR *= dropMul;
+        }
+        break;
+    }
+    case Atmosphere::Waves: {
+        // A swell every few seconds: sin^2 keeps the quiet troughs long.
+        const float swellL = 0.15f + 0.85f * (0.5f + 0.5f * slow2) * (0.5f + 0.5f * slow2);
+        const float swellR = 0.15f + 0.85f * (0.5f - 0.5f * slow2) * (0.5f - 0.5f * slow2) *
+                                         (0.6f + 0.4f * slow);
+        filterL.set(380 + 1300 * swellL, 0.6f);
+        filterR.set(380 + 1300 * swellR, 0.6f);
+        for (int i = 0; i < n; ++i) {
+            left[i] += filterL.low(noise.next()) * level * swellL;
+            right[i] += filterR.low(noise.next()) * level * swellR;
+        }
+        break;
+    }
+    case Atmosphere::Bubbles: {
+        filterL.set(300, 0.7f);
+        for (int i = 0; i < n; ++i) {
+            if (countdown-- <= 0) {
+                countdown = int((0.25f + 1.6f * std::fabs(noise.next())) * SampleRate *
+                                (1.2f - 0.6f * motion));
+                bubbleHz = 260 + 700 * std::fabs(noise.next());
+                bubbleRise = 1.0f + 0.00012f + 0.00012f * std::fabs(noise.next());
+                bubbleLevel = level * (0.4f + 0.6f * std::fabs(noise.next()));
+                bubblePan = panGains(noise.next() * 0.8f);
+                bubblePhase = 0;
+            }
+            const float floor = filterL.low(noise.next()) * level * 0.35f;
+            float b = 0;
+            if (bubbleLevel > 1e-4f) {
+                b = sineAt(bubblePhase) * bubbleLevel;
+                bubblePhase += phaseOffset(bubbleHz / SampleRate);
+                bubbleHz *= bubbleRise;
+                bubbleLevel *= 0.99965f;
+            }
+            left[i] += floor + b * bubblePan.left;
+            right[i] += floor + b * bubblePan.right;
+        }
+        break;
+    }
+    case Atmosphere::Hum: {
+        const float g = level * (0.8f + 0.2f * slow);
+        const uint32_t steps[3] = {phaseOffset(58.27f / SampleRate),
+                                   phaseOffset(116.7f / SampleRate),
+                                   phaseOffset(174.6f / SampleRate)};
+        for (int i = 0; i < n; ++i) {
+            const float a = sineAt(humPhase[0]) + 0.5f * sineAt(humPhase[1]);
+            const float b = sineAt(humPhase[0]) + 0.35f * sineAt(humPhase[2]);
+            for (int k = 0; k < 3; ++k) {
+                humPhase[k] += steps[k];
+            }
+            left[i] += a * g;
+            right[i] += b * g;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+} // namespace keltraWorks

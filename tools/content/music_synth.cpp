@@ -1,0 +1,74 @@
+#include "tools/content/music_synth.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace keltraWorks {
+
+MusicSynth::MusicSynth(double seconds) {
+    const double scale = seconds / MusicSeconds;
+    total = std::llround(seconds * SampleRate);
+    for (int i = 0; i < SectionCount; ++i) {
+        starts[size_t(i)] = std::llround(SectionStarts[size_t(i)] * scale * SampleRate);
+    }
+    fadedEnd = std::llround(MusicFadedSeconds * scale * SampleRate);
+    starts[SectionCount] = fadedEnd;
+    // Prime the limiter with the first block; what it hands back is the
+    // silence before the music, which is dropped.
+    float l[Limiter::BlockFrames], r[Limiter::BlockFrames];
+    synthesise(l, r, Limiter::BlockFrames);
+    limiter.processBlock(l, r);
+}
+
+void MusicSynth::synthesise(float* left, float* right, int n) {
+    int done = 0;
+    while (done < n) {
+        // Move on to the section this frame belongs to.
+        while (section + 1 < SectionCount && synthPosition >= starts[size_t(section + 1)]) {
+            ++section;
+            const auto& styles = sectionStyles();
+            const int64_t length = starts[size_t(section + 1)] - starts[size_t(section)];
+            current = std::make_unique<SectionSynth>(styles[size_t(section)], length,
+                                                     0x67c1u + 7919u * uint64_t(section));
+        }
+        int64_t chunk = n - done;
+        if (section + 1 <= SectionCount && section >= 0) {
+            chunk = std::min<int64_t>(chunk, starts[size_t(section + 1)] - synthPosition);
+        }
+        if (section < 0) {
+            chunk = std::min<int64_t>(chunk, starts[0] - synthPosition);
+        }
+        if (chunk <= 0 || !current || synthPosition >= fadedEnd) {
+            // Before the first section (never, as it starts at 0) or after the
+            // last has faded: silence.
+            const int64_t quiet = std::max<int64_t>(1, n - done);
+            std::fill(left + done, left + done + quiet, 0.0f);
+            std::fill(right + done, right + done + quiet, 0.0f);
+            done += int(quiet);
+            synthPosition += quiet;
+            continue;
+        }
+        current->render(left + done, right + done, int(chunk));
+        done += int(chunk);
+        synthPosition += chunk;
+    }
+}
+
+void MusicSynth::render(float* left, float* right, int n) {
+    int done = 0;
+    while (done < n) {
+        if (pendingAt == Limiter::BlockFrames) {
+            synthesise(pendingL, pendingR, Limiter::BlockFrames);
+            limiter.processBlock(pendingL, pendingR);
+            pendingAt = 0;
+        }
+        const int take = std::min(n - done, Limiter::BlockFrames - pendingAt);
+        std::copy(pendingL + pendingAt, pendingL + pendingAt + take, left + done);
+        std::copy(pendingR + pendingAt, pendingR + pendingAt + take, right + done);
+        pendingAt += take;
+        done += take;
+    }
+    written += n;
+}
+
+} // namespace keltraWorks

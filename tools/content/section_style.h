@@ -1,0 +1,84 @@
+// The album: ten pieces, one per section of the recording, each with its own
+// key, tempo, rhythm and instruments, and the table of where each section
+// starts. The titles here are also the ones drawn on the track-name pictures.
+// Read-only data; safe from any thread.
+#pragma once
+
+#include "tools/content/instruments.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace keltraWorks {
+
+constexpr int SectionCount = 10;
+// Where each section starts in the full-length recording, in seconds.
+constexpr std::array<int, SectionCount> SectionStarts = {0,    1234, 1611, 2390, 2996,
+                                                         3609, 4092, 4694, 5360, 5653};
+// The full recording's length, and the point by which the last piece has
+// faded to silence (the player stops at 5912 s).
+constexpr double MusicSeconds = 5920;
+constexpr double MusicFadedSeconds = 5910;
+
+enum class ArpInstrument { None, Pluck, Fm, Synth };
+enum class LeadInstrument { None, Fm, Synth };
+
+// Rhythm patterns are strings with one character per step of a bar:
+// 'X' accent, 'x' normal, 'o' soft, '-' ghost, '.' rest. Each layer lists
+// variants; the arrangement picks one per phrase.
+struct DrumPatterns {
+    std::vector<std::string> kick, snare, clap, hat, openHat, shaker, rim;
+};
+
+struct SectionStyle {
+    std::string title;
+    int root = 50;                      // MIDI note of the tonic
+    std::array<int, 7> mode{};          // semitones of the scale
+    float bpm = 90;
+    int stepsPerBeat = 4;               // 4: sixteenths, 3: triplets
+    int beatsPerBar = 4;
+    float swing = 0;                    // 0..0.3 of a step, on the off-steps
+    std::vector<int> progressionA, progressionB; // scale degrees, one per chord
+    int barsPerChord = 2;
+    float energy = 0.8f;                // scales the arrangement's intensity
+
+    SynthPatch pad;
+    int padBase = 60;                   // lowest note of the pad's voicing
+    float padWobble = 0;                // depth of a faster filter sway, 0..1
+
+    SynthPatch bass;
+    int bassBase = 36;
+    // 'R' root, '3' third, '5' fifth, '7' seventh, 'O' octave, '-' hold, '.' rest.
+    std::vector<std::string> bassPatterns;
+
+    ArpInstrument arp = ArpInstrument::None;
+    PluckPatch arpPluck;
+    FmPatch arpFm;
+    SynthPatch arpSynth;
+    int arpBase = 72;
+    // Digits index the chord's notes over two octaves, 'r' picks one at
+    // random, '.' rests.
+    std::vector<std::string> arpPatterns;
+
+    LeadInstrument lead = LeadInstrument::None;
+    FmPatch leadFm;
+    SynthPatch leadSynth;
+    int leadBase = 72;
+    float leadDensity = 0.3f;           // chance of a note on a strong step
+
+    DrumKitTuning kit;
+    DrumPatterns drums;
+
+    Atmosphere bed = Atmosphere::None;
+    float bedLevel = 0;
+
+    float delayBeats = 0.75f, delayFeedback = 0.35f;
+    float reverbSize = 1, reverbDecay = 3, reverbDamping = 0.4f, reverbMix = 0.6f;
+    float master = 1;
+};
+
+// The ten pieces, in order.
+const std::vector<SectionStyle>& sectionStyles();
+
+} // namespace keltraWorks
