@@ -8,16 +8,12 @@
 //   glint-content --version              prints the content version
 #include "tools/content/content_version.h"
 #include "tools/content/dialog_picture.h"
-#include "tools/content/music_writer.h"
-#include "tools/content/picture_set.h"
+#include "tools/content/content_writer.h"
 #include "tools/content/section_style.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <system_error>
-#include <vector>
 
 namespace {
 
@@ -80,23 +76,12 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    std::error_code ec;
-    std::filesystem::create_directories(out, ec);
-    if (ec) {
-        std::fprintf(stderr, "glint: content: cannot create \"%s\": %s\n", out.c_str(),
-                     ec.message().c_str());
-        return 1;
-    }
-    if (pictures) {
-        std::vector<std::string> written;
-        if (!writePictures(out, &written, &error)) {
-            std::fprintf(stderr, "glint: content: %s\n", error.c_str());
-            return 1;
-        }
-        std::fprintf(stderr, "glint: content: %zu pictures in %s/data\n", written.size(),
-                     out.c_str());
-    }
-    if (music && !writeMusic(out + "/glint.mp3", seconds, nullptr, &error)) {
+    ContentOptions options;
+    options.folder = out;
+    options.musicSeconds = seconds;
+    options.pictures = pictures;
+    options.music = music;
+    if (!writeContent(options, &error)) {
         std::fprintf(stderr, "glint: content: %s\n", error.c_str());
         return 1;
     }
