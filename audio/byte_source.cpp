@@ -1,5 +1,6 @@
 #include "audio/byte_source.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -8,6 +9,20 @@
 #include <unistd.h>
 
 namespace keltraWorks {
+
+namespace {
+
+constexpr size_t ReadAhead = 64 * 1024;
+
+ssize_t readAt(int fd, void* out, size_t size, uint64_t at) {
+    ssize_t got;
+    do {
+        got = ::pread(fd, out, size, static_cast<off_t>(at));
+    } while (got < 0 && errno == EINTR);
+    return got;
+}
+
+} // namespace
 
 ByteSource::~ByteSource() {
     if (fd >= 0) {
@@ -41,6 +56,7 @@ std::unique_ptr<ByteSource> ByteSource::openFile(const char* path, uint64_t offs
     }
     std::unique_ptr<ByteSource> source(new ByteSource());
     source->fd = fd;
+    source->buffer.resize(ReadAhead);
     source->base = offset;
     source->length = length != 0 ? length : fileSize - offset;
     return source;
@@ -59,25 +75,39 @@ std::unique_ptr<ByteSource> ByteSource::borrowMemory(const void* data, uint64_t 
     return source;
 }
 
-ssize_t ByteSource::read(void* buffer, size_t size) {
+ssize_t ByteSource::read(void* out, size_t size) {
     uint64_t left = length - position;
     size_t count = size < left ? size : static_cast<size_t>(left);
     if (count == 0) {
         return 0;
     }
     if (memory != nullptr) {
-        std::memcpy(buffer, memory + base + position, count);
+        std::memcpy(out, memory + base + position, count);
         position += count;
         return static_cast<ssize_t>(count);
     }
-    ssize_t got;
-    do {
-        got = ::pread(fd, buffer, count, static_cast<off_t>(base + position));
-    } while (got < 0 && errno == EINTR);
-    if (got > 0) {
-        position += static_cast<uint64_t>(got);
+    if (position < bufferStart || position >= bufferStart + bufferFill) {
+        if (count >= buffer.size()) {
+            ssize_t got = readAt(fd, out, count, base + position);
+            if (got > 0) {
+                position += static_cast<uint64_t>(got);
+            }
+            return got;
+        }
+        uint64_t wanted = std::min<uint64_t>(buffer.size(), length - position);
+        ssize_t got = readAt(fd, buffer.data(), static_cast<size_t>(wanted), base + position);
+        if (got <= 0) {
+            bufferFill = 0;
+            return got;
+        }
+        bufferStart = position;
+        bufferFill = static_cast<size_t>(got);
     }
-    return got;
+    size_t offset = static_cast<size_t>(position - bufferStart);
+    size_t take = std::min(count, bufferFill - offset);
+    std::memcpy(out, buffer.data() + offset, take);
+    position += take;
+    return static_cast<ssize_t>(take);
 }
 
 off_t ByteSource::seek(off_t offset, int whence) {
