@@ -16,6 +16,7 @@
 #include "dialog_picture.h"
 
 #include <cstdio>
+#include <unistd.h>
 #include <vector>
 
 namespace keltraWorks {
@@ -102,7 +103,14 @@ int FltkSetupView::run(SetupDlg& setup) {
     }
     // FLTK ends the process when it cannot open the display itself, so the
     // connection is opened here, where a failure can be reported and returned.
-    Display* display = XOpenDisplay(nullptr);
+    // A busy X server may refuse a connection for a moment; try a few times.
+    Display* display = nullptr;
+    for (int attempt = 0; attempt < 5 && !display; ++attempt) {
+        if (attempt > 0) {
+            usleep(20000u * static_cast<unsigned>(attempt));
+        }
+        display = XOpenDisplay(nullptr);
+    }
     if (!display) {
         std::fprintf(stderr, "glint: platform: cannot open the display \"%s\"\n",
                      XDisplayName(nullptr));

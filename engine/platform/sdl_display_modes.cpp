@@ -1,5 +1,7 @@
 #include "engine/platform/sdl_display_modes.h"
 
+#include "engine/platform/sdl_video.h"
+
 #include <SDL.h>
 
 #include <cstdio>
@@ -21,7 +23,7 @@ SdlDisplayModes::SdlDisplayModes() {
     // reads while the dialog runs; keep the default action during set-up and
     // let the main window install them later.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    videoStarted = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    videoStarted = startSdlVideo();
     SDL_ResetHint(SDL_HINT_NO_SIGNAL_HANDLERS);
     if (!videoStarted) {
         std::fprintf(stderr, "glint: platform: cannot read the display modes: %s\n",
@@ -31,7 +33,7 @@ SdlDisplayModes::SdlDisplayModes() {
 
 SdlDisplayModes::~SdlDisplayModes() {
     if (videoStarted) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        stopSdlVideo();
     }
 }
 

@@ -110,12 +110,25 @@ bool haveDisplay() {
     return display && std::strlen(display) > 0;
 }
 
+// CTest runs every case in a process of its own; run by hand, only the first
+// dialog case of the process can show the dialog.
+bool dialogShownInThisProcess = false;
+
+#define NEED_A_FRESH_DISPLAY()                                                                     \
+    do {                                                                                           \
+        if (!haveDisplay()) {                                                                      \
+            GTEST_SKIP() << "needs a display";                                                     \
+        }                                                                                          \
+        if (dialogShownInThisProcess) {                                                            \
+            GTEST_SKIP() << "FLTK shows one dialog per process; run this case on its own";         \
+        }                                                                                          \
+        dialogShownInThisProcess = true;                                                           \
+    } while (false)
+
 } // namespace
 
 TEST(FltkSetupView, EnterAcceptsTheDefaultsInACentredModalDialog) {
-    if (!haveDisplay()) {
-        GTEST_SKIP() << "needs a display";
-    }
+    NEED_A_FRESH_DISPLAY();
     FixedModes modes({85, 60});
     FltkSetupView view;
     SetupDlg dialog(1024, 768, modes, view);
@@ -140,9 +153,7 @@ TEST(FltkSetupView, EnterAcceptsTheDefaultsInACentredModalDialog) {
 }
 
 TEST(FltkSetupView, EscapeCancels) {
-    if (!haveDisplay()) {
-        GTEST_SKIP() << "needs a display";
-    }
+    NEED_A_FRESH_DISPLAY();
     FixedModes modes({60});
     FltkSetupView view;
     SetupDlg dialog(1024, 768, modes, view);
@@ -158,9 +169,7 @@ TEST(FltkSetupView, EscapeCancels) {
 }
 
 TEST(FltkSetupView, WithoutModesTheChoicesAreGreyAndWindowedIsTicked) {
-    if (!haveDisplay()) {
-        GTEST_SKIP() << "needs a display";
-    }
+    NEED_A_FRESH_DISPLAY();
     FixedModes modes({});
     FltkSetupView view;
     SetupDlg dialog(1024, 768, modes, view);

@@ -1,0 +1,354 @@
+#include "engine/platform/app_window.h"
+
+#include "engine/core/clock.h"
+#include "engine/gui/event_flags.h"
+#include "engine/gui/object.h"
+#include "engine/platform/quit_request.h"
+#include "engine/platform/sdl_display_modes.h"
+#include "engine/platform/sdl_video.h"
+#include "engine/platform/sdl_window_system.h"
+#include "engine/platform/window_system.h"
+#include "engine/render/render_gl.h"
+#include "engine/render/renderer.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+namespace keltraWorks {
+
+namespace {
+
+AppWindow* currentWindow = nullptr;
+
+// The caption until start-up sets the program's title.
+const char* const InitialTitle = "QRT Window";
+
+// Kinds for the run-length filter: moves and the four button messages, left
+// and right counted apart.
+constexpr int RunMove = 0;
+constexpr int RunLeftDown = 1;
+constexpr int RunRightDown = 2;
+constexpr int RunLeftUp = 3;
+constexpr int RunRightUp = 4;
+// The press or release that makes a run this long is dropped; the next passes.
+constexpr int DroppedRunLength = 50;
+
+int runKind(const WindowEvent& event) {
+    switch (event.kind) {
+    case WindowEvent::Kind::MouseDown:
+        return event.button == 0 ? RunLeftDown : RunRightDown;
+    case WindowEvent::Kind::MouseUp:
+        return event.button == 0 ? RunLeftUp : RunRightUp;
+    default:
+        return RunMove;
+    }
+}
+
+// Window coordinates arrive as the low and high halves of one unsigned
+// 32-bit value, so a position left of or above the window (while the mouse
+// is captured) reads as a large positive number, never a negative one.
+int unsigned16(int value) {
+    return static_cast<int>(static_cast<uint16_t>(value));
+}
+
+// The SDL mode for the mode the setup dialog applied: 4 bytes per pixel at
+// exactly its size and rate when display 0 lists one, else SDL's closest.
+bool fullScreenMode(const DisplayMode& wanted, SDL_DisplayMode* out) {
+    const int count = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(0, i, &mode) == 0 && mode.w == wanted.width &&
+            mode.h == wanted.height && mode.refresh_rate == wanted.refreshRate &&
+            SDL_BYTESPERPIXEL(mode.format) == 4) {
+            *out = mode;
+            return true;
+        }
+    }
+    SDL_DisplayMode request = {};
+    request.w = wanted.width;
+    request.h = wanted.height;
+    request.refresh_rate = wanted.refreshRate;
+    return SDL_GetClosestDisplayMode(0, &request, out) != nullptr;
+}
+
+} // namespace
+
+AppWindow::AppWindow(WindowStyle style, int clientWidth, int clientHeight, int x, int y) {
+    if (currentWindow) {
+        return;
+    }
+    currentWindow = this;
+    registered = true;
+    nextTick = tickCount() + TickMilliseconds;
+    if (create(style, clientWidth, clientHeight, x, y)) {
+        width = clientWidth;
+        height = clientHeight;
+    }
+}
+
+AppWindow::AppWindow(WindowSystem& windowSystem) {
+    if (currentWindow) {
+        return;
+    }
+    currentWindow = this;
+    registered = true;
+    system = &windowSystem;
+    nextTick = tickCount() + TickMilliseconds;
+}
+
+AppWindow::~AppWindow() {
+    destroy();
+}
+
+bool AppWindow::create(WindowStyle style, int clientWidth, int clientHeight, int x, int y) {
+    // A close box click or Alt+F4 must arrive once, as a close request of the
+    // window, not a second time as SDL quitting on its last window.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    if (!startSdlVideo()) {
+        std::fprintf(stderr, "glint: platform: cannot open the display: %s\n", SDL_GetError());
+        return false;
+    }
+    videoStarted = true;
+    if (!RenderGL::requestPixelFormat()) {
+        std::fprintf(stderr, "glint: platform: the display refuses the framebuffer format: %s\n",
+                     SDL_GetError());
+    }
+
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    DisplayMode applied;
+    const bool modeApplied = SdlDisplayModes::appliedMode(applied);
+    if (style == WindowStyle::FullScreen) {
+        flags |= modeApplied ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_BORDERLESS;
+    }
+    window = SDL_CreateWindow(InitialTitle, x, y, clientWidth, clientHeight, flags);
+    if (!window) {
+        std::fprintf(stderr, "glint: platform: cannot create the window: %s\n", SDL_GetError());
+        return false;
+    }
+    if (style == WindowStyle::FullScreen && modeApplied) {
+        SDL_DisplayMode mode;
+        if (!fullScreenMode(applied, &mode) || SDL_SetWindowDisplayMode(window, &mode) != 0) {
+            std::fprintf(stderr, "glint: platform: cannot use the chosen display mode: %s\n",
+                         SDL_GetError());
+        }
+    }
+    // Keys only ever mean Escape or a frame; no text input or input method.
+    SDL_StopTextInput();
+    ownedSystem.reset(new SdlWindowSystem);
+    system = ownedSystem.get();
+    return true;
+}
+
+void AppWindow::show() {
+    if (shown || !window) {
+        return;
+    }
+    SDL_ShowWindow(window);
+    shown = true;
+}
+
+void AppWindow::setTitle(const std::string& title) {
+    if (window) {
+        SDL_SetWindowTitle(window, title.c_str());
+    }
+}
+
+bool AppWindow::setRenderer(Renderer* candidate) {
+    if (!candidate || !candidate->isAvailable() || candidate->getStatus() != StatusReady) {
+        return false;
+    }
+    renderer = candidate;
+    font = renderer->createFont("Courier New", 14, true, false, false);
+    return true;
+}
+
+void AppWindow::setRoot(Object* newRoot) {
+    if (!newRoot) {
+        return;
+    }
+    root = newRoot;
+    root->layout();
+}
+
+void AppWindow::setFirstQuitHandler(std::function<void()> handler) {
+    firstQuitHandler = std::move(handler);
+}
+
+int AppWindow::run() {
+    while (pumpMessage()) {
+        renderFrame();
+    }
+    return exitCode;
+}
+
+bool AppWindow::pumpMessage() {
+    if (!system) {
+        return false;
+    }
+    WindowEvent event;
+    if (nextEvent(event)) {
+        dispatch(event);
+        return true;
+    }
+    int code = 0;
+    takeQuitMessage(&code);
+    if (firstQuitSeen) {
+        exitCode = code;
+        return false;
+    }
+    // The first quit does not end the program: it starts the closing
+    // sequence, which posts the final quit itself when it is over.
+    firstQuitSeen = true;
+    if (firstQuitHandler) {
+        firstQuitHandler();
+    }
+    return true;
+}
+
+bool AppWindow::nextEvent(WindowEvent& out) {
+    for (;;) {
+        if (heldEvent) {
+            out = *heldEvent;
+            heldEvent.reset();
+        } else if (!system->poll(out)) {
+            // Nothing queued: a posted quit comes first, then the tick.
+            if (quitMessagePending()) {
+                return false;
+            }
+            const uint32_t now = tickCount();
+            const int32_t untilTick = static_cast<int32_t>(nextTick - now);
+            if (untilTick <= 0) {
+                // Counted from now, not from when it was due: a slow frame
+                // never leaves ticks owing.
+                nextTick = now + TickMilliseconds;
+                out = WindowEvent();
+                return true;
+            }
+            if (!system->wait(out, static_cast<uint32_t>(untilTick))) {
+                continue;
+            }
+        }
+        if (out.kind == WindowEvent::Kind::MouseMove) {
+            WindowEvent next;
+            while (system->poll(next)) {
+                if (next.kind != WindowEvent::Kind::MouseMove) {
+                    heldEvent.reset(new WindowEvent(next));
+                    break;
+                }
+                out = next;
+            }
+        }
+        return true;
+    }
+}
+
+bool AppWindow::passesRunFilter(const WindowEvent& event) {
+    const int kind = runKind(event);
+    if (kind == lastMouseKind) {
+        ++runLength;
+    } else {
+        lastMouseKind = kind;
+        runLength = 1;
+    }
+    return kind == RunMove || runLength != DroppedRunLength;
+}
+
+void AppWindow::dispatch(const WindowEvent& event) {
+    switch (event.kind) {
+    case WindowEvent::Kind::Close:
+        postQuitMessage(0);
+        break;
+    case WindowEvent::Kind::Key:
+        if (event.escape) {
+            postQuitMessage(0);
+        }
+        break;
+    case WindowEvent::Kind::MouseMove:
+        passesRunFilter(event);
+        handleMouseMove(unsigned16(event.x), unsigned16(event.y));
+        break;
+    case WindowEvent::Kind::MouseDown:
+        if (passesRunFilter(event)) {
+            system->captureMouse(true);
+            handleMouseDown(unsigned16(event.x), unsigned16(event.y), event.button);
+        }
+        break;
+    case WindowEvent::Kind::MouseUp:
+        if (passesRunFilter(event)) {
+            system->captureMouse(false);
+            handleMouseUp(unsigned16(event.x), unsigned16(event.y), event.button);
+        }
+        break;
+    case WindowEvent::Kind::Other:
+        break;
+    }
+}
+
+void AppWindow::renderFrame() {
+    // Without a renderer there is nothing to draw with; never call through it.
+    if (!renderer) {
+        return;
+    }
+    renderer->loadIdentity();
+    if (!root) {
+        return;
+    }
+    root->layout();
+    renderer->pushState();
+    root->draw(renderer);
+    renderer->popState();
+    system->swapBuffers(renderer->getDC());
+}
+
+void AppWindow::handleMouseMove(int x, int y) {
+    if (!root || !renderer) {
+        return;
+    }
+    const vector2 point = renderer->unproject(x, y);
+    if (root->hitTest(point)) {
+        root->onMouseMove(point);
+    }
+}
+
+void AppWindow::handleMouseDown(int x, int y, int button) {
+    if (!root || !renderer) {
+        return;
+    }
+    const vector2 point = renderer->unproject(x, y);
+    if (root->hitTest(point)) {
+        root->onMouseDown(point, button);
+    }
+    pressTaken = false;
+}
+
+void AppWindow::handleMouseUp(int x, int y, int button) {
+    if (!root || !renderer) {
+        return;
+    }
+    const vector2 point = renderer->unproject(x, y);
+    if (root->hitTest(point)) {
+        root->onMouseUp(point, button);
+    }
+    releaseTaken = false;
+}
+
+void AppWindow::destroy() {
+    if (window) {
+        SDL_HideWindow(window);
+        SDL_DestroyWindow(window);
+        window = nullptr;
+    }
+    ownedSystem.reset();
+    system = nullptr;
+    if (videoStarted) {
+        stopSdlVideo();
+        videoStarted = false;
+    }
+    if (registered) {
+        currentWindow = nullptr;
+        registered = false;
+    }
+}
+
+} // namespace keltraWorks

@@ -1,0 +1,134 @@
+// The program's one main window and its message loop. The loop turns every
+// retrieved event into exactly one frame: the renderer's loadIdentity, then,
+// with a root attached, the root's layout, pushState, the root's draw,
+// popState and the buffer swap. Nothing clears the frame buffer; the tree's
+// opaque root covers it. With no renderer or no root there is no frame and no
+// swap.
+//
+// Pacing stands in for a 10 ms platform timer: a tick is made only when no
+// other event is queued and only once 10 ms have passed since the last one,
+// so at most one is ever pending and no backlog builds, whatever the input
+// rate or frame cost. Consecutive queued mouse moves collapse into the latest.
+//
+// Quits: Escape (repeats too), the close box, Alt+F4 and SIGINT/SIGTERM post
+// a quit (quit_request.h), delivered after the events already queued. The
+// first delivered quit calls the handler set with setFirstQuitHandler (the
+// application's closing sequence) and the loop goes on; the next one ends
+// run(), which returns its exit code.
+//
+// Mouse: left is button 0, right 1, other buttons are ignored (still a
+// frame). Coordinates are taken as unsigned 16-bit (a captured drag left of
+// the window gives x near 65535). A press or release of the same kind
+// arriving for the 50th time in a row is dropped; moves count towards runs
+// but are never dropped. The mouse is captured on every press and released
+// on every release. Positions go through the renderer's unproject to logical
+// units and reach the root only when its hitTest accepts them; pressTaken or
+// releaseTaken is cleared after each press or release dispatch.
+//
+// Ownership: the window owns its SDL window and its window system; it holds
+// but does not own the renderer and the root. At most one AppWindow exists at
+// a time: a second one constructed meanwhile is inert (no handle).
+// Single-threaded: every call on the thread that made the window.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+struct SDL_Window;
+
+namespace keltraWorks {
+
+class Object;
+class Renderer;
+class WindowSystem;
+struct WindowEvent;
+
+enum class WindowStyle {
+    Windowed,   // an ordinary decorated window with a close box, fixed size
+    FullScreen, // full screen in the mode the setup dialog applied, else a
+                // borderless window at the given position
+};
+
+class AppWindow {
+  public:
+    // The frame period of the loop, in milliseconds.
+    static constexpr uint32_t TickMilliseconds = 10;
+
+    // Opens SDL's video, makes the window hidden (client area width x height
+    // pixels at x, y) with an OpenGL framebuffer for the renderer, and starts
+    // the tick. On failure a line goes to stderr and handle() stays null.
+    AppWindow(WindowStyle style, int width, int height, int x, int y);
+    // A window with no desktop window behind it, fed by the given window
+    // system (not owned); handle() is null. For running the loop from a script.
+    explicit AppWindow(WindowSystem& system);
+    ~AppWindow();
+    AppWindow(const AppWindow&) = delete;
+    AppWindow& operator=(const AppWindow&) = delete;
+
+    // Shows the window the first time; later calls do nothing.
+    void show();
+    void setTitle(const std::string& title);
+    SDL_Window* handle() const { return window; }
+
+    // Refuses (false, keeps nothing) a null renderer, one that is not
+    // available or one whose status is not ready. Otherwise keeps it and has
+    // it make the window font ("Courier New", 14, bold), which as the
+    // renderer's first font becomes font 0, the widgets' default.
+    bool setRenderer(Renderer* renderer);
+    Renderer* getRenderer() const { return renderer; }
+    // A null root is ignored; otherwise it is kept and laid out.
+    void setRoot(Object* root);
+    Object* getRoot() const { return root; }
+    // Called once, on the first delivered quit.
+    void setFirstQuitHandler(std::function<void()> handler);
+
+    // The loop: frames until the second quit; returns its exit code.
+    int run();
+    // Waits for and handles one event; false when the loop must end.
+    bool pumpMessage();
+    // One frame: see the top of this file.
+    void renderFrame();
+
+    // Mouse dispatch with window pixel coordinates.
+    void handleMouseMove(int x, int y);
+    void handleMouseDown(int x, int y, int button);
+    void handleMouseUp(int x, int y, int button);
+
+    // Hides and destroys the window and stops SDL's video. Safe to call twice.
+    void destroy();
+
+    // The font setRenderer made; -1 before.
+    int font = -1;
+    // The code of the quit that ended the loop; 0 until then.
+    int exitCode = 0;
+    bool shown = false;
+    int width = 0;
+    int height = 0;
+
+  private:
+    bool create(WindowStyle style, int width, int height, int x, int y);
+    // The next event to handle, or false when the pending quit is due.
+    bool nextEvent(WindowEvent& out);
+    void dispatch(const WindowEvent& event);
+    // The run-length filter: false when this button event must be dropped.
+    bool passesRunFilter(const WindowEvent& event);
+
+    std::unique_ptr<WindowSystem> ownedSystem;
+    WindowSystem* system = nullptr;
+    SDL_Window* window = nullptr;
+    bool videoStarted = false;
+    bool registered = false;
+    Renderer* renderer = nullptr;
+    Object* root = nullptr;
+    std::function<void()> firstQuitHandler;
+    bool firstQuitSeen = false;
+    uint32_t nextTick = 0;
+    // An event read past a run of mouse moves, handed out next.
+    std::unique_ptr<WindowEvent> heldEvent;
+    int lastMouseKind = -1;
+    int runLength = 0;
+};
+
+} // namespace keltraWorks

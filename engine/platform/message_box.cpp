@@ -1,0 +1,12 @@
+#include "engine/platform/message_box.h"
+
+#include <SDL.h>
+
+namespace keltraWorks {
+
+bool showErrorMessage(const std::string& caption, const std::string& text) {
+    return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr) ==
+           0;
+}
+
+} // namespace keltraWorks

@@ -1,0 +1,50 @@
+// What the main window needs from the desktop: its input as WindowEvents,
+// mouse capture and the buffer swap. The SDL implementation is
+// sdl_window_system.h; tests script one. The main window (app_window.h) holds
+// the loop's rules (ticks, quits, the mouse filter), so an implementation
+// only translates and waits.
+//
+// Units: pixels relative to the window's client area, y from the top; while
+// the mouse is captured they may lie outside it, negative included.
+// Milliseconds for waits. Single-threaded: the window's thread only.
+#pragma once
+
+#include <cstdint>
+
+struct SDL_Window;
+
+namespace keltraWorks {
+
+struct WindowEvent {
+    enum class Kind {
+        Other, // anything else the desktop delivers; it still gives a frame
+        Close, // the close box, Alt+F4, or SIGINT/SIGTERM
+        Key,   // a key press, auto-repeats included
+        MouseMove,
+        MouseDown, // left or right button only: other buttons arrive as Other
+        MouseUp,
+    };
+
+    Kind kind = Kind::Other;
+    bool escape = false; // Key: it is the Escape key
+    int x = 0;
+    int y = 0;
+    int button = 0; // MouseDown/MouseUp: 0 left, 1 right
+};
+
+class WindowSystem {
+  public:
+    virtual ~WindowSystem() = default;
+
+    // The next queued event, without waiting; false when none is queued.
+    virtual bool poll(WindowEvent& out) = 0;
+    // Waits at most `milliseconds` for an event; false when the time ran out.
+    virtual bool wait(WindowEvent& out, uint32_t milliseconds) = 0;
+    // Keeps mouse input coming to the window while a button is held outside
+    // it (true), or lets it go (false).
+    virtual void captureMouse(bool captured) = 0;
+    // Shows the frame drawn into the window's back buffer.
+    virtual void swapBuffers(SDL_Window* window) = 0;
+};
+
+} // namespace keltraWorks

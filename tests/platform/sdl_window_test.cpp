@@ -1,0 +1,230 @@
+// The SDL side of the platform layer: event translation, the real main window
+// on the test display (Xvfb under the test runner) and the signal handling.
+#include "engine/platform/app_window.h"
+#include "engine/platform/quit_request.h"
+#include "engine/platform/sdl_display_modes.h"
+#include "engine/platform/sdl_window_system.h"
+#include "engine/render/render_gl.h"
+
+#include <SDL.h>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+using keltraWorks::AppWindow;
+using keltraWorks::DisplayMode;
+using keltraWorks::SdlDisplayModes;
+using keltraWorks::SdlWindowSystem;
+using keltraWorks::WindowEvent;
+using keltraWorks::WindowStyle;
+using Kind = keltraWorks::WindowEvent::Kind;
+
+namespace {
+
+bool haveDisplay() {
+    const char* display = std::getenv("DISPLAY");
+    return display && std::strlen(display) > 0;
+}
+
+void push(const SDL_Event& event) {
+    SDL_Event copy = event;
+    ASSERT_EQ(SDL_PushEvent(&copy), 1) << SDL_GetError();
+}
+
+SDL_Event keyDown(SDL_Keycode sym, Uint8 repeat) {
+    SDL_Event e = {};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.sym = sym;
+    e.key.repeat = repeat;
+    return e;
+}
+
+SDL_Event button(Uint32 type, Uint8 which, Sint32 x, Sint32 y) {
+    SDL_Event e = {};
+    e.type = type;
+    e.button.button = which;
+    e.button.x = x;
+    e.button.y = y;
+    return e;
+}
+
+SDL_Event windowEvent(Uint8 which) {
+    SDL_Event e = {};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = which;
+    return e;
+}
+
+bool sigintIsDefault() {
+    struct sigaction current;
+    sigaction(SIGINT, nullptr, &current);
+    return current.sa_handler == SIG_DFL;
+}
+
+} // namespace
+
+TEST(SdlWindowSystem, TranslatesTheEventsTheLoopActsOn) {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0) << SDL_GetError();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    push(keyDown(SDLK_ESCAPE, 1));
+    push(keyDown(SDLK_a, 0));
+    push(button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, -5, 7));
+    push(button(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 30, 40));
+    push(button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE, 1, 1));
+    push(button(SDL_MOUSEBUTTONUP, SDL_BUTTON_X1, 1, 1));
+    SDL_Event motion = {};
+    motion.type = SDL_MOUSEMOTION;
+    motion.motion.x = 12;
+    motion.motion.y = -3;
+    push(motion);
+    push(windowEvent(SDL_WINDOWEVENT_CLOSE));
+    push(windowEvent(SDL_WINDOWEVENT_EXPOSED));
+    SDL_Event quit = {};
+    quit.type = SDL_QUIT;
+    push(quit);
+
+    SdlWindowSystem system;
+    std::vector<WindowEvent> got;
+    WindowEvent event;
+    while (system.poll(event)) {
+        got.push_back(event);
+    }
+    ASSERT_EQ(got.size(), 10u);
+    EXPECT_EQ(got[0].kind, Kind::Key);
+    EXPECT_TRUE(got[0].escape) << "key repeats of Escape count too";
+    EXPECT_EQ(got[1].kind, Kind::Key);
+    EXPECT_FALSE(got[1].escape);
+    EXPECT_EQ(got[2].kind, Kind::MouseDown);
+    EXPECT_EQ(got[2].button, 0);
+    EXPECT_EQ(got[2].x, -5);
+    EXPECT_EQ(got[2].y, 7);
+    EXPECT_EQ(got[3].kind, Kind::MouseUp);
+    EXPECT_EQ(got[3].button, 1);
+    EXPECT_EQ(got[4].kind, Kind::Other) << "middle button";
+    EXPECT_EQ(got[5].kind, Kind::Other) << "extra button";
+    EXPECT_EQ(got[6].kind, Kind::MouseMove);
+    EXPECT_EQ(got[6].x, 12);
+    EXPECT_EQ(got[6].y, -3);
+    EXPECT_EQ(got[7].kind, Kind::Close);
+    EXPECT_EQ(got[8].kind, Kind::Other);
+    EXPECT_EQ(got[9].kind, Kind::Close);
+    SDL_QuitSubSystem(SDL_INIT_EVENTS);
+}
+
+TEST(SdlDisplayModes, ReadingModesLeavesCtrlCAlone) {
+    if (!haveDisplay()) {
+        GTEST_SKIP() << "needs a display";
+    }
+    ASSERT_TRUE(sigintIsDefault());
+    {
+        SdlDisplayModes modes;
+        DisplayMode first;
+        EXPECT_TRUE(modes.mode(0, first));
+        EXPECT_EQ(first.bitsPerPixel, 32) << "depth-24 X modes are stored in 4 bytes";
+        EXPECT_TRUE(modes.testMode(first));
+        DisplayMode odd = first;
+        odd.width += 3;
+        EXPECT_FALSE(modes.testMode(odd));
+        EXPECT_TRUE(sigintIsDefault());
+    }
+    EXPECT_TRUE(sigintIsDefault());
+}
+
+class SdlAppWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!haveDisplay()) {
+            GTEST_SKIP() << "needs a display";
+        }
+        keltraWorks::takeQuitMessage(nullptr);
+        SdlDisplayModes::clearAppliedMode();
+    }
+    void TearDown() override {
+        keltraWorks::takeQuitMessage(nullptr);
+        SdlDisplayModes::clearAppliedMode();
+    }
+};
+
+TEST_F(SdlAppWindow, WindowedIsAHiddenFixedDecoratedGlWindow) {
+    AppWindow window(WindowStyle::Windowed, 1024, 768, 0, 0);
+    ASSERT_NE(window.handle(), nullptr);
+    const Uint32 flags = SDL_GetWindowFlags(window.handle());
+    EXPECT_TRUE(flags & SDL_WINDOW_OPENGL);
+    EXPECT_TRUE(flags & SDL_WINDOW_HIDDEN);
+    EXPECT_FALSE(flags & SDL_WINDOW_RESIZABLE);
+    EXPECT_FALSE(flags & SDL_WINDOW_BORDERLESS);
+    EXPECT_FALSE(flags & SDL_WINDOW_FULLSCREEN);
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window.handle(), &w, &h);
+    EXPECT_EQ(w, 1024);
+    EXPECT_EQ(h, 768);
+    EXPECT_EQ(window.width, 1024);
+    EXPECT_EQ(window.height, 768);
+
+    window.setTitle("a title");
+    EXPECT_STREQ(SDL_GetWindowTitle(window.handle()), "a title");
+    window.show();
+    EXPECT_TRUE(window.shown);
+    EXPECT_TRUE(SDL_GetWindowFlags(window.handle()) & SDL_WINDOW_SHOWN);
+    window.destroy();
+    EXPECT_EQ(window.handle(), nullptr);
+}
+
+TEST_F(SdlAppWindow, FullScreenIsBorderlessUnlessAModeWasApplied) {
+    {
+        AppWindow window(WindowStyle::FullScreen, 1024, 768, 0, 0);
+        ASSERT_NE(window.handle(), nullptr);
+        const Uint32 flags = SDL_GetWindowFlags(window.handle());
+        EXPECT_TRUE(flags & SDL_WINDOW_BORDERLESS);
+        EXPECT_FALSE(flags & SDL_WINDOW_FULLSCREEN);
+    }
+    DisplayMode mode;
+    {
+        SdlDisplayModes modes;
+        ASSERT_TRUE(modes.mode(0, mode));
+        ASSERT_TRUE(modes.setMode(mode));
+    }
+    AppWindow window(WindowStyle::FullScreen, mode.width, mode.height, 0, 0);
+    ASSERT_NE(window.handle(), nullptr);
+    EXPECT_TRUE(SDL_GetWindowFlags(window.handle()) & SDL_WINDOW_FULLSCREEN);
+}
+
+TEST_F(SdlAppWindow, ARendererCanDrawFramesIntoTheWindow) {
+    AppWindow window(WindowStyle::Windowed, 1024, 768, 0, 0);
+    ASSERT_NE(window.handle(), nullptr);
+    keltraWorks::RenderGL renderer(window.handle(), 16, 12);
+    ASSERT_EQ(renderer.getStatus(), keltraWorks::StatusReady);
+    ASSERT_TRUE(window.setRenderer(&renderer));
+    EXPECT_EQ(window.font, 0);
+    window.renderFrame();
+    renderer.destroyContext();
+}
+
+TEST_F(SdlAppWindow, SigtermAndTheCloseBoxAreEachOneQuitRequest) {
+    AppWindow window(WindowStyle::Windowed, 1024, 768, 0, 0);
+    ASSERT_NE(window.handle(), nullptr);
+    std::raise(SIGTERM);
+    ASSERT_TRUE(window.pumpMessage());
+    EXPECT_TRUE(keltraWorks::quitMessagePending());
+    int closings = 0;
+    window.setFirstQuitHandler([&closings] { ++closings; });
+    // Whatever else the desktop still had queued is handled first.
+    for (int i = 0; i < 100 && closings == 0; ++i) {
+        ASSERT_TRUE(window.pumpMessage());
+    }
+    EXPECT_EQ(closings, 1);
+
+    SDL_Event close = windowEvent(SDL_WINDOWEVENT_CLOSE);
+    close.window.windowID = SDL_GetWindowID(window.handle());
+    push(close);
+    bool ended = false;
+    for (int i = 0; i < 100 && !ended; ++i) {
+        ended = !window.pumpMessage();
+    }
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(closings, 1);
+    EXPECT_EQ(window.exitCode, 0);
+}
