@@ -1,0 +1,17 @@
+// Builds everything the player shows: loads the 39 pictures as textures
+// (from the mounted archive, else loose files), creates the widget tree with
+// its actions, fills playerScreen, hands the root to the window, starts the
+// intro clock and starts the music. Called once, after the archive is
+// mounted and the track player opened, before the window is shown.
+//
+// A picture that fails to load leaves its widget untextured at the size it
+// had; missing music leaves the oscilloscope without a stream. Neither stops
+// the build, which always returns true. The tree lives until the process
+// ends. Positions are logical units (16 x 12 over the client area).
+#pragma once
+
+namespace keltraWorks {
+class AppWindow;
+}
+
+bool buildPlayerScreen(keltraWorks::AppWindow& window);

@@ -1,0 +1,67 @@
+#include "app/startup.h"
+
+const char* const WindowTitle = "TEV/VORMILA :: [ GLINT ]";
+const char* const ErrorCaption = "[GLINT] Error";
+const char* const AudioErrorText = "Cannot initialize sound system!";
+
+namespace {
+
+// Everything that the running player holds, released in reverse order of
+// creation. The steps tolerate parts that were never made.
+void shutDown(StartupSteps& steps) {
+    steps.unmountArchive();
+    steps.closeMusic();
+    steps.freeAudio();
+    steps.releaseRenderer();
+    steps.destroyWindow();
+}
+
+} // namespace
+
+int runGlint(StartupSteps& steps) {
+    bool fullscreen = false;
+    switch (steps.runSetup(&fullscreen)) {
+    case StartupSteps::SetupResult::Ok:
+        break;
+    case StartupSteps::SetupResult::Cancelled:
+        return 0;
+    case StartupSteps::SetupResult::NoDisplay:
+        return 1;
+    }
+
+    if (!steps.createWindow(fullscreen)) {
+        steps.reportError(ErrorCaption, "Cannot create the main window.");
+        steps.destroyWindow();
+        return 1;
+    }
+    // Never draw through a missing renderer: without a GL context the
+    // program ends instead of running a loop that cannot show anything.
+    if (!steps.createRenderer()) {
+        steps.reportError(ErrorCaption, "Cannot create an OpenGL context for the main window.");
+        steps.releaseRenderer();
+        steps.destroyWindow();
+        return 1;
+    }
+    steps.setTitle(WindowTitle);
+
+    if (!steps.initAudio()) {
+        steps.reportError(ErrorCaption, AudioErrorText);
+        steps.releaseRenderer();
+        steps.destroyWindow();
+        return -1;
+    }
+
+    // Neither the archive nor the music is required: pictures then come from
+    // loose files and the player runs silent.
+    steps.mountArchive();
+    steps.openMusic();
+
+    if (!steps.buildScreen()) {
+        shutDown(steps);
+        return 1;
+    }
+    steps.showWindow();
+    const int exitCode = steps.runLoop();
+    shutDown(steps);
+    return exitCode;
+}

@@ -1,0 +1,127 @@
+#include "app/system_startup.h"
+
+#include "app/build_player_screen.h"
+#include "app/closing_sequence.h"
+#include "app/track_player.h"
+#include "audio/bass.h"
+#include "engine/platform/app_window.h"
+#include "engine/platform/message_box.h"
+#include "engine/platform/setup_dlg.h"
+#include "engine/platform/setup_view.h"
+#include "engine/render/render_gl.h"
+#include "engine/vfs/vfs.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+using namespace keltraWorks;
+
+namespace {
+
+constexpr int ScreenWidth = 1024;
+constexpr int ScreenHeight = 768;
+constexpr float SceneWidth = 16.0f;
+constexpr float SceneHeight = 12.0f;
+constexpr const char* ArchiveFile = "data.zuo";
+
+} // namespace
+
+SystemStartup::SystemStartup() = default;
+
+SystemStartup::~SystemStartup() {
+    releaseRenderer();
+    destroyWindow();
+}
+
+StartupSteps::SetupResult SystemStartup::runSetup(bool* fullscreen) {
+    SetupDlg dialog(ScreenWidth, ScreenHeight);
+    if (!dialog.run()) {
+        return dialog.endCode == SetupView::CannotShow ? SetupResult::NoDisplay
+                                                       : SetupResult::Cancelled;
+    }
+    *fullscreen = dialog.fullscreen;
+    if (dialog.fullscreen) {
+        // The full-screen style is used even when the switch fails: the
+        // window then covers the screen borderless in the current mode.
+        dialog.applyMode();
+    }
+    return SetupResult::Ok;
+}
+
+bool SystemStartup::createWindow(bool fullscreen) {
+    window = std::make_unique<AppWindow>(
+        fullscreen ? WindowStyle::FullScreen : WindowStyle::Windowed, ScreenWidth, ScreenHeight,
+        0, 0);
+    if (!window->handle()) {
+        return false;
+    }
+    window->setFirstQuitHandler(beginClosingSequence);
+    return true;
+}
+
+bool SystemStartup::createRenderer() {
+    renderer = std::make_unique<RenderGL>(window->handle(), SceneWidth, SceneHeight);
+    return window->setRenderer(renderer.get());
+}
+
+void SystemStartup::setTitle(const char* title) { window->setTitle(title); }
+
+bool SystemStartup::initAudio() {
+    audioStarted = BASS_Init(-1, 44100, 0, window->handle(), nullptr) != 0;
+    return audioStarted;
+}
+
+void SystemStartup::reportError(const char* caption, const char* text) {
+    std::fprintf(stderr, "glint: %s\n", text);
+    showErrorMessage(caption, text);
+}
+
+void SystemStartup::mountArchive() { Vfs::mount(ArchiveFile); }
+
+void SystemStartup::openMusic() {
+    if (trackPlayer.open()) {
+        return;
+    }
+    // The player runs silent; say why once.
+    std::FILE* probe = std::fopen(TrackPlayer::MusicFile, "rb");
+    if (!probe) {
+        std::fprintf(stderr, "glint: audio: cannot open \"%s\": %s; playing without music\n",
+                     TrackPlayer::MusicFile, std::strerror(errno));
+        return;
+    }
+    std::fclose(probe);
+    std::fprintf(stderr, "glint: audio: \"%s\" is not a playable MP3 file; playing without music\n",
+                 TrackPlayer::MusicFile);
+}
+
+bool SystemStartup::buildScreen() { return buildPlayerScreen(*window); }
+
+void SystemStartup::showWindow() { window->show(); }
+
+int SystemStartup::runLoop() { return window->run(); }
+
+void SystemStartup::unmountArchive() { Vfs::unmount(); }
+
+void SystemStartup::closeMusic() { trackPlayer.close(); }
+
+void SystemStartup::freeAudio() {
+    if (audioStarted) {
+        BASS_Free();
+        audioStarted = false;
+    }
+}
+
+void SystemStartup::releaseRenderer() {
+    if (renderer) {
+        renderer->destroyContext();
+        renderer.reset();
+    }
+}
+
+void SystemStartup::destroyWindow() {
+    if (window) {
+        window->destroy();
+        window.reset();
+    }
+}

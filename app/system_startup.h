@@ -1,0 +1,44 @@
+// The start-up steps on the real platform: the FLTK setup dialog, the SDL
+// window, the OpenGL renderer, the audio library, the archive "data.zuo",
+// "glint.mp3" and the player screen. Owns the window and the renderer it
+// creates until their release steps (or its destruction). Failures that the
+// user should know of get one line on stderr, prefixed "glint: ".
+// Single-threaded: the main thread.
+#pragma once
+
+#include "app/startup.h"
+
+#include <memory>
+
+namespace keltraWorks {
+class AppWindow;
+class RenderGL;
+} // namespace keltraWorks
+
+class SystemStartup : public StartupSteps {
+  public:
+    SystemStartup();
+    ~SystemStartup() override;
+
+    SetupResult runSetup(bool* fullscreen) override;
+    bool createWindow(bool fullscreen) override;
+    bool createRenderer() override;
+    void setTitle(const char* title) override;
+    bool initAudio() override;
+    void reportError(const char* caption, const char* text) override;
+    void mountArchive() override;
+    void openMusic() override;
+    bool buildScreen() override;
+    void showWindow() override;
+    int runLoop() override;
+    void unmountArchive() override;
+    void closeMusic() override;
+    void freeAudio() override;
+    void releaseRenderer() override;
+    void destroyWindow() override;
+
+  private:
+    std::unique_ptr<keltraWorks::AppWindow> window;
+    std::unique_ptr<keltraWorks::RenderGL> renderer;
+    bool audioStarted = false;
+};
