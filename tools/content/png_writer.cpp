@@ -40,12 +40,11 @@ uint8_t paeth(int a, int b, int c) {
 
 // Filters one row with each of the five PNG filters and keeps the one whose
 // bytes, read as signed, add up to the least: the usual heuristic that keeps
-// smooth gradients small.
+// smooth gradients small. `trial` and `best` are scratch rows of n + 1 bytes.
 void filterRow(const uint8_t* row, const uint8_t* above, size_t n, int bpp,
+               std::vector<uint8_t>& trial, std::vector<uint8_t>& best,
                std::vector<uint8_t>& out) {
-    std::vector<uint8_t> best;
     uint64_t bestCost = ~uint64_t(0);
-    std::vector<uint8_t> trial(n + 1);
     for (uint8_t type = 0; type < 5; ++type) {
         trial[0] = type;
         uint64_t cost = 0;
@@ -66,7 +65,7 @@ void filterRow(const uint8_t* row, const uint8_t* above, size_t n, int bpp,
         }
         if (cost < bestCost) {
             bestCost = cost;
-            best = trial;
+            best.swap(trial);
         }
     }
     out.insert(out.end(), best.begin(), best.end());
@@ -83,13 +82,14 @@ std::vector<uint8_t> encodePng(int width, int height, bool withAlpha,
     const size_t rowBytes = size_t(width) * bpp;
     std::vector<uint8_t> filtered;
     filtered.reserve((rowBytes + 1) * height);
+    std::vector<uint8_t> trial(rowBytes + 1), best(rowBytes + 1);
     for (int y = 0; y < height; ++y) {
         const uint8_t* row = pixels.data() + rowBytes * y;
-        filterRow(row, y > 0 ? row - rowBytes : nullptr, rowBytes, bpp, filtered);
+        filterRow(row, y > 0 ? row - rowBytes : nullptr, rowBytes, bpp, trial, best, filtered);
     }
     uLongf packedSize = compressBound(uLong(filtered.size()));
     std::vector<uint8_t> packed(packedSize);
-    if (compress2(packed.data(), &packedSize, filtered.data(), uLong(filtered.size()), 9) !=
+    if (compress2(packed.data(), &packedSize, filtered.data(), uLong(filtered.size()), 6) !=
         Z_OK) {
         return {};
     }

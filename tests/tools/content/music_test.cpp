@@ -1,0 +1,164 @@
+#include "tests/tools/content/mp3_reader.h"
+#include "tests/vfs/temp_dir.h"
+#include "tools/content/music_writer.h"
+#include "tools/content/section_style.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+using namespace keltraWorks;
+
+namespace {
+
+constexpr double ShortSeconds = 30;
+constexpr long Rate = 44100;
+
+// One quick recording with every section start scaled by 30 / 5920,
+// written and decoded once for the suite.
+class ShortRecording : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        folder = std::make_unique<glintTest::TempDir>();
+        path = folder->path("glint.mp3");
+        written = writeMusic(path, ShortSeconds, &report, &error);
+        audio = glintTest::decodeMp3(path);
+        const std::string text = glintTest::readAll(path);
+        bytes.assign(text.begin(), text.end());
+    }
+    static void TearDownTestSuite() { folder.reset(); }
+    void SetUp() override {
+        ASSERT_TRUE(written) << error;
+        ASSERT_TRUE(audio.opened);
+    }
+
+    // Root mean square of both channels over [from, from + count) frames.
+    static double rms(long from, long count) {
+        double sum = 0;
+        long n = 0;
+        for (long f = std::max(0L, from); f < from + count && f < long(audio.frames()); ++f) {
+            sum += double(audio.samples[size_t(f) * 2]) * audio.samples[size_t(f) * 2] +
+                   double(audio.samples[size_t(f) * 2 + 1]) * audio.samples[size_t(f) * 2 + 1];
+            n += 2;
+        }
+        return n ? std::sqrt(sum / double(n)) : 0;
+    }
+    static long scaledFrame(double fullSeconds) {
+        return std::lround(fullSeconds * ShortSeconds / MusicSeconds * Rate);
+    }
+
+    static std::unique_ptr<glintTest::TempDir> folder;
+    static std::string path, error;
+    static bool written;
+    static MusicReport report;
+    static glintTest::Mp3Audio audio;
+    static std::vector<uint8_t> bytes;
+};
+
+std::unique_ptr<glintTest::TempDir> ShortRecording::folder;
+std::string ShortRecording::path, ShortRecording::error;
+bool ShortRecording::written = false;
+MusicReport ShortRecording::report;
+glintTest::Mp3Audio ShortRecording::audio;
+std::vector<uint8_t> ShortRecording::bytes;
+
+uint32_t be32(const uint8_t* p) {
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+} // namespace
+
+TEST_F(ShortRecording, IsMpeg1Layer3JointStereoAt96kbitConstant) {
+    EXPECT_EQ(audio.rate, Rate);
+    EXPECT_EQ(audio.channels, 2);
+    EXPECT_EQ(audio.mpegVersion, 0);
+    EXPECT_EQ(audio.layer, 3);
+    EXPECT_EQ(audio.mode, 1);
+    EXPECT_EQ(audio.bitrate, 96);
+    EXPECT_TRUE(audio.constantBitrate);
+}
+
+TEST_F(ShortRecording, DecodesToExactlyTheAskedLength) {
+    // Gapless decoding relies on the Info tag; without it the length would be
+    // off by the encoder's delay and padding.
+    EXPECT_EQ(audio.frames(), size_t(ShortSeconds * Rate));
+    EXPECT_EQ(report.frames, int64_t(ShortSeconds * Rate));
+}
+
+TEST_F(ShortRecording, InfoTagCountsTheFramesAndTheSamples) {
+    // MPEG-1 stereo: the Info tag follows the 4-byte header and 32 bytes of
+    // side information; the LAME extension follows 120 bytes later.
+    ASSERT_GT(bytes.size(), 400u);
+    ASSERT_EQ(bytes[0], 0xff);
+    ASSERT_EQ(bytes[1] & 0xe0, 0xe0);
+    ASSERT_EQ(std::string(bytes.begin() + 36, bytes.begin() + 40), "Info");
+    const uint32_t flags = be32(&bytes[40]);
+    ASSERT_TRUE(flags & 1u) << "frame count present";
+    const uint32_t frames = be32(&bytes[44]);
+    ASSERT_EQ(std::string(bytes.begin() + 156, bytes.begin() + 160), "LAME");
+    const uint8_t* gap = &bytes[156 + 21];
+    const uint32_t delay = uint32_t(gap[0]) << 4 | gap[1] >> 4;
+    const uint32_t padding = uint32_t(gap[1] & 0x0f) << 8 | gap[2];
+    EXPECT_GT(delay, 0u);
+    EXPECT_EQ(uint64_t(frames) * 1152 - delay - padding, uint64_t(ShortSeconds * Rate));
+}
+
+TEST_F(ShortRecording, PeaksStayAtOrBelowMinusOneDbfs) {
+    float peak = 0;
+    for (float s : audio.samples) {
+        peak = std::max(peak, std::fabs(s));
+    }
+    EXPECT_LE(peak, 0.8913f);  // -1 dBFS
+    EXPECT_GT(peak, 0.1f) << "the recording is not silent";
+}
+
+TEST_F(ShortRecording, EachSectionStartsAtItsScaledTime) {
+    // Each piece fades out into its boundary and the next fades in from it:
+    // the quietest 10 ms near each boundary must sit on it.
+    const long window = Rate / 100;
+    for (int s = 1; s < SectionCount; ++s) {
+        SCOPED_TRACE("section " + std::to_string(s + 1));
+        const long boundary = scaledFrame(SectionStarts[size_t(s)]);
+        long quietest = 0;
+        double quietestLevel = 1e9;
+        for (long at = boundary - Rate / 2; at <= boundary + Rate / 2; at += Rate / 1000) {
+            const double level = rms(at - window / 2, window);
+            if (level < quietestLevel) {
+                quietestLevel = level;
+                quietest = at;
+            }
+        }
+        EXPECT_NEAR(double(quietest - boundary) / Rate, 0.0, 0.015);
+        // The dip is deep against the middle of the piece before it.
+        const long previous = scaledFrame(SectionStarts[size_t(s - 1)]);
+        const double body = rms(previous + (boundary - previous) / 4, (boundary - previous) / 2);
+        EXPECT_LT(quietestLevel, body * 0.03);
+        // And the new piece is playing within a short moment.
+        EXPECT_GT(rms(boundary + Rate / 4, Rate / 4), body * 0.1);
+    }
+}
+
+TEST_F(ShortRecording, EndsInSilenceAfterTheLastPieceFades) {
+    const long faded = scaledFrame(MusicFadedSeconds);
+    EXPECT_LT(rms(faded + Rate / 100, long(audio.frames()) - faded - Rate / 100), 1e-4);
+    EXPECT_LT(rms(0, 64), 1e-3) << "the music starts from silence";
+}
+
+TEST(MusicWriter, SameLengthGivesTheSameBytes) {
+    glintTest::TempDir folder;
+    std::string error;
+    ASSERT_TRUE(writeMusic(folder.path("a.mp3"), 6, nullptr, &error)) << error;
+    ASSERT_TRUE(writeMusic(folder.path("b.mp3"), 6, nullptr, &error)) << error;
+    const std::string a = glintTest::readAll(folder.path("a.mp3"));
+    EXPECT_GT(a.size(), 6u * 96000 / 8 * 9 / 10);
+    EXPECT_TRUE(a == glintTest::readAll(folder.path("b.mp3")));
+}
+
+TEST(MusicWriter, FailureLeavesNoFileBehind) {
+    glintTest::TempDir folder;
+    std::string error;
+    EXPECT_FALSE(writeMusic(folder.path("missing/glint.mp3"), 2, nullptr, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}
