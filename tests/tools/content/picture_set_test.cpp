@@ -73,7 +73,7 @@ std::pair<int, int> inkColumns(const glintTest::PngFile& png) {
 
 } // namespace
 
-TEST_F(Pictures, EveryPictureIsAPlainTruecolourPngOfItsListedSize) {
+TEST_F(Pictures, EveryPictureIsAPlainTruecolourPngThatFitsItsPlace) {
     ASSERT_EQ(pictureSpecs().size(), 39u);
     for (const PictureSpec& spec : pictureSpecs()) {
         SCOPED_TRACE(spec.path);
@@ -92,9 +92,7 @@ TEST_F(Pictures, EveryPictureIsAPlainTruecolourPngOfItsListedSize) {
         EXPECT_EQ(png.interlace, 0);
         EXPECT_FALSE(png.pixels.empty());
     }
-}
 
-TEST_F(Pictures, SizesFitWhereThePlayerPlacesThem) {
     auto size = [](const std::string& p) { return std::make_pair(file(p).width, file(p).height); };
     for (const char* p : {"data/background_title.png", "data/logo.png", "data/background_main.png",
                           "data/background_endtitle.png"}) {
@@ -220,7 +218,7 @@ TEST_F(Pictures, ArchiveHoldsTheSameFilesUnderTheSameNames) {
     Vfs::unmount();
 }
 
-TEST_F(Pictures, DrawingIsDeterministic) {
+TEST(PictureSet, DrawingIsDeterministic) {
     // Two drawings of the same picture give the same bytes.
     const PictureSpec& spec = pictureSpecs()[2];  // the main background
     Canvas a(spec.width, spec.height, spec.alpha), b(spec.width, spec.height, spec.alpha);
