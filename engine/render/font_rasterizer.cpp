@@ -19,10 +19,9 @@ constexpr int DefaultCellHeight = 16;
 
 // Bytes 0x80..0x9F of Windows-1252; the rest of the page is Latin-1.
 constexpr uint16_t HighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 struct FaceFile {
@@ -183,8 +182,8 @@ uint32_t windows1252ToUnicode(uint8_t code) {
     return code;
 }
 
-bool rasterizeFont(const std::string& faceName, int height, bool bold, bool italic,
-                   bool underline, FontInfo* info, GlyphSet* glyphs) {
+bool rasterizeFont(const std::string& faceName, int height, bool bold, bool italic, bool underline,
+                   FontInfo* info, GlyphSet* glyphs) {
     *info = FontInfo(faceName, std::abs(height), bold, italic, underline);
     *glyphs = GlyphSet{};
 
@@ -228,8 +227,7 @@ bool rasterizeFont(const std::string& faceName, int height, bool bold, bool ital
     const bool emboldenGlyphs = bold && !(face->style_flags & FT_STYLE_FLAG_BOLD);
     const bool slantGlyphs = italic && !(face->style_flags & FT_STYLE_FLAG_ITALIC);
     const double thickness = std::max(1.0, std::round(face->underline_thickness * scale));
-    const int32_t underlineBottom =
-        rounded(face->underline_position * scale - thickness / 2.0);
+    const int32_t underlineBottom = rounded(face->underline_position * scale - thickness / 2.0);
     const int32_t underlineTop = underlineBottom + static_cast<int32_t>(thickness);
     FT_Int32 flags = FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP;
     for (int c = 0; c < 256; ++c) {

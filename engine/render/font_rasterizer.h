@@ -30,7 +30,7 @@ struct GlyphBitmap {
     // bitmap's lower-left corner, as glBitmap's xorig/yorig.
     float xOrigin = 0.0f;
     float yOrigin = 0.0f;
-    float advance = 0.0f; // raster move after the glyph, pixels to the right
+    float advance = 0.0f;      // raster move after the glyph, pixels to the right
     std::vector<uint8_t> rows; // height rows, bottom row first
 
     int32_t bytesPerRow() const { return (width + 7) / 8; }
@@ -48,7 +48,7 @@ uint32_t windows1252ToUnicode(uint8_t code);
 // sign aside, and style flags are taken from the arguments) and the glyphs.
 // False when no face could be found or loaded: `info` metrics and the glyphs
 // are then left empty (all zero).
-bool rasterizeFont(const std::string& faceName, int height, bool bold, bool italic,
-                   bool underline, FontInfo* info, GlyphSet* glyphs);
+bool rasterizeFont(const std::string& faceName, int height, bool bold, bool italic, bool underline,
+                   FontInfo* info, GlyphSet* glyphs);
 
 } // namespace keltraWorks

@@ -33,9 +33,16 @@ PixelSize drawableSize(SDL_Window* window) {
 // factor value already.
 GLenum blendFactor(int number) {
     static const GLenum factors[10] = {
-        GL_ZERO,      GL_ONE,       GL_SRC_COLOR,           GL_SRC_ALPHA,
-        GL_DST_COLOR, GL_DST_ALPHA, GL_ONE_MINUS_SRC_COLOR, GL_ONE_MINUS_SRC_ALPHA,
-        GL_ONE_MINUS_DST_COLOR, GL_ONE_MINUS_DST_ALPHA,
+        GL_ZERO,
+        GL_ONE,
+        GL_SRC_COLOR,
+        GL_SRC_ALPHA,
+        GL_DST_COLOR,
+        GL_DST_ALPHA,
+        GL_ONE_MINUS_SRC_COLOR,
+        GL_ONE_MINUS_SRC_ALPHA,
+        GL_ONE_MINUS_DST_COLOR,
+        GL_ONE_MINUS_DST_ALPHA,
     };
     return (number >= 0 && number < 10) ? factors[number] : static_cast<GLenum>(number);
 }
@@ -374,8 +381,8 @@ vector2 RenderGL::unproject(int x, int y) {
     GLdouble objX = 0;
     GLdouble objY = 0;
     GLdouble objZ = 0;
-    if (gluUnProject(x, GLdouble(pixelHeight) - y, 0.0, model, projection, viewport, &objX,
-                     &objY, &objZ) != GL_TRUE) {
+    if (gluUnProject(x, GLdouble(pixelHeight) - y, 0.0, model, projection, viewport, &objX, &objY,
+                     &objZ) != GL_TRUE) {
         // A singular matrix (say after scale(0, 0)): the plain mapping of an
         // untransformed scene instead of undefined output.
         return vector2(static_cast<float>(x) * unitsPerPixelX,
@@ -431,8 +438,8 @@ int RenderGL::loadTexture(const std::string& path, int filter, bool whiteIsTrans
     glBindTexture(GL_TEXTURE_2D, name);
     bool uploaded = true;
     if (filter == FilterMipmap) {
-        uploaded = gluBuild2DMipmaps(GL_TEXTURE_2D, components, record.width, record.height,
-                                     format, GL_UNSIGNED_BYTE, picture.pixels) == 0;
+        uploaded = gluBuild2DMipmaps(GL_TEXTURE_2D, components, record.width, record.height, format,
+                                     GL_UNSIGNED_BYTE, picture.pixels) == 0;
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     } else {

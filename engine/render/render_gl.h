@@ -89,7 +89,7 @@ class RenderGL : public Renderer {
     // True while a begin() opened a real glBegin, so end() never issues a
     // glEnd the GL would reject.
     bool primitiveOpen = false;
-    std::vector<uint32_t> textureNames; // parallel to textureInfos; 0 = deleted
+    std::vector<uint32_t> textureNames;  // parallel to textureInfos; 0 = deleted
     std::vector<uint32_t> fontListBases; // first of 256 lists, by font index
 };
 

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <new>
+#include <sys/stat.h>
 #include <utility>
 
 namespace keltraWorks {
@@ -37,6 +38,16 @@ long long diskFileSize(std::FILE* stream) {
         return -1;
     }
     return size;
+}
+
+// Bytes from the stream's position to the end of its file; -1 when unknown.
+long long bytesLeft(std::FILE* stream) {
+    struct stat st {};
+    const long at = std::ftell(stream);
+    if (at < 0 || ::fstat(fileno(stream), &st) != 0) {
+        return -1;
+    }
+    return static_cast<long long>(st.st_size) - at;
 }
 
 } // namespace
@@ -101,8 +112,8 @@ const Image* Renderer::getImage(int image) const {
     return &images[static_cast<size_t>(image - 1)];
 }
 
-bool Renderer::decodeImage(std::FILE* stream, int32_t byteCount, int32_t* width,
-                           int32_t* height, int32_t* bitsPerPixel, uint8_t** pixels) {
+bool Renderer::decodeImage(std::FILE* stream, int32_t byteCount, int32_t* width, int32_t* height,
+                           int32_t* bitsPerPixel, uint8_t** pixels) {
     if (stream == nullptr || byteCount <= 0) {
         return false;
     }
@@ -146,6 +157,14 @@ bool Renderer::loadPicture(const std::string& path, Image* out) {
     StreamCloser closer(stream);
     if (size <= 0 || size > INT32_MAX) {
         std::fprintf(stderr, "glint: render: \"%s\" has an unusable size\n", path.c_str());
+        return false;
+    }
+    // An archive entry's size comes from the archive itself: a damaged or
+    // hostile one may claim up to 2 GiB. Such a read could only come up
+    // short, so it is refused before the buffer for it is allocated.
+    if (size > bytesLeft(stream)) {
+        std::fprintf(stderr, "glint: render: \"%s\" runs past the end of its file\n",
+                     path.c_str());
         return false;
     }
     Image decoded(true);

@@ -24,8 +24,8 @@ Image patterned(int w, int h, int bits) {
 } // namespace
 
 TEST(RoundUpToPowerOfTwo, ClampsBelowSixteenAndLeavesLargeSizesAlone) {
-    const int cases[][2] = {{0, 16},      {-5, 16},     {1, 16},       {15, 16},
-                            {16, 16},     {17, 32},     {640, 1024},   {1024, 1024},
+    const int cases[][2] = {{0, 16},      {-5, 16},     {1, 16},      {15, 16},
+                            {16, 16},     {17, 32},     {640, 1024},  {1024, 1024},
                             {1025, 2048}, {2048, 2048}, {2049, 2049}, {5000, 5000}};
     for (const auto& c : cases) {
         EXPECT_EQ(roundUpToPowerOfTwo(c[0]), c[1]) << "for " << c[0];
@@ -106,8 +106,7 @@ TEST(ImageBuffer, ExpandingMakesOnlyPureWhiteTransparent) {
     ASSERT_TRUE(rgb.expandTo32Bits());
     EXPECT_EQ(rgb.bitsPerPixel, 32);
     EXPECT_EQ(rgb.dataSize, 12);
-    const std::vector<uint8_t> expected = {255, 255, 255, 0,  255, 255, 254, 255,
-                                           10,  20,  30,  255};
+    const std::vector<uint8_t> expected = {255, 255, 255, 0, 255, 255, 254, 255, 10, 20, 30, 255};
     EXPECT_EQ(std::vector<uint8_t>(rgb.pixels, rgb.pixels + 12), expected);
 
     // A 32-bit picture keeps its own alpha except on white.

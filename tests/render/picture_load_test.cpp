@@ -102,6 +102,25 @@ TEST_F(PictureLoad, ArchiveEntryCutShortFailsCleanly) {
     EXPECT_EQ(renderer.loadTexture("cut.png", 0, false), 0);
 }
 
+// Found by fuzzing: an entry claiming nearly 2 GiB made the loader allocate
+// that much before its read came up short. It is now refused up front.
+TEST_F(PictureLoad, ArchiveEntryClaimingMoreThanTheArchiveHoldsIsRefusedUnread) {
+    const Bytes directory = {'V', 'F', 'S', 0, 'D', 'A', 'T', 0, 'a', '.', 'p', 'n', 'g', 0,
+                             0xFF, 0xFF, 0xFF, 0x7F, // size: INT32_MAX
+                             26, 0, 0, 0,            // offset: just after the directory
+                             'E', 'N', 'D', 0};
+    Bytes archive = directory;
+    archive.insert(archive.end(), png.begin(), png.end());
+    ASSERT_TRUE(glintTest::writeFile(path("data.zuo"), archive));
+    ASSERT_TRUE(Vfs::mount(path("data.zuo")));
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(renderer.loadTexture("a.png", 0, false), 0);
+    EXPECT_EQ(renderer.loadImage("a.png"), 0);
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("\"a.png\" runs past the end of its file"), std::string::npos) << log;
+}
+
 TEST_F(PictureLoad, DecodeImageNeedsTheWholeByteCount) {
     ASSERT_TRUE(glintTest::writeFile(path("a.png"), png));
     int32_t w = 0, h = 0, bits = 0;

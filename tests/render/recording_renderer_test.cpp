@@ -19,9 +19,9 @@ TEST(RecordingRenderer, RecordsCallsWithTheStateInForce) {
     r.popState();
     r.drawRect(vector2(0, 0), vector2(1, 1), vector2(1, 1));
 
-    EXPECT_EQ(r.opNames(), (std::vector<std::string>{"pushState", "bindTexture", "setColor",
-                                                      "setBlend", "drawRect", "popState",
-                                                      "drawRect"}));
+    EXPECT_EQ(r.opNames(),
+              (std::vector<std::string>{"pushState", "bindTexture", "setColor", "setBlend",
+                                        "drawRect", "popState", "drawRect"}));
     const std::vector<RecordedCall> rects = r.callsNamed("drawRect");
     ASSERT_EQ(rects.size(), 2u);
     EXPECT_EQ(rects[0].args, (std::vector<float>{1, 2, 3, 4, float(texture)}));

@@ -133,8 +133,7 @@ TEST_F(RenderGLTextures, GreyPicturesDrawGreyNotBlack) {
     grey.bitDepth = 8;
     grey.colorType = 0;
     grey.rows = {200, 60};
-    const int t =
-        renderer->loadTexture(tempFile("g.png", glintTest::encodePng(grey)), 0, false);
+    const int t = renderer->loadTexture(tempFile("g.png", glintTest::encodePng(grey)), 0, false);
     ASSERT_NE(t, 0);
     EXPECT_EQ(renderer->getTextureInfo(t)->bitsPerPixel, 8);
     blank();
@@ -198,8 +197,8 @@ TEST_F(RenderGLTextures, CreatedTexturesTakeWholePicturesLater) {
 }
 
 TEST_F(RenderGLTextures, LoadedImagesAreStoredBottomUpAndDrawnUpright) {
-    const Bytes pixels = {255, 0, 0, 0, 255, 0,    // row A: red, green
-                          0, 0, 255, 255, 255, 255}; // row B: blue, white
+    const Bytes pixels = {255, 0, 0,   0,   255, 0,    // row A: red, green
+                          0,   0, 255, 255, 255, 255}; // row B: blue, white
     const std::string path = tempFile("ab.png", glintTest::rgbPng(2, 2, pixels));
     const int image = renderer->loadImage(path);
     ASSERT_EQ(image, 1);

@@ -24,9 +24,9 @@ std::string RecordedCall::toString() const {
     if (!text.empty()) {
         out << (args.empty() ? "" : ", ") << '"' << text << '"';
     }
-    out << ") -> " << result << " [texture " << texture << ", colour " << color.x << ' '
-        << color.y << ' ' << color.z << ' ' << color.w << ", blend " << blend << ' '
-        << blendSource << ' ' << blendDestination << ", depth " << depth << "]";
+    out << ") -> " << result << " [texture " << texture << ", colour " << color.x << ' ' << color.y
+        << ' ' << color.z << ' ' << color.w << ", blend " << blend << ' ' << blendSource << ' '
+        << blendDestination << ", depth " << depth << "]";
     return out.str();
 }
 
@@ -82,7 +82,8 @@ std::vector<std::string> RecordingRenderer::opNames() const {
 }
 
 bool RecordingRenderer::isDeleted(int texture) const {
-    return texture > 0 && texture <= static_cast<int>(deleted.size()) && deleted[size_t(texture - 1)];
+    return texture > 0 && texture <= static_cast<int>(deleted.size()) &&
+           deleted[size_t(texture - 1)];
 }
 
 void RecordingRenderer::setPictureSize(const std::string& path, int width, int height,
@@ -258,8 +259,7 @@ void RecordingRenderer::drawRect(vector2 topLeft, vector2 bottomRight, int textu
 }
 
 void RecordingRenderer::drawRect(vector2 topLeft, vector2 bottomRight, vector2 extent) {
-    record("drawRect",
-           {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y, extent.x, extent.y});
+    record("drawRect", {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y, extent.x, extent.y});
 }
 
 void RecordingRenderer::setColor(vector4 colour) {
@@ -406,11 +406,11 @@ int RecordingRenderer::loadImage(const std::string& path) {
     return imageCount();
 }
 
-int RecordingRenderer::createFont(const std::string& faceName, int height, bool bold,
-                                  bool italic, bool underline) {
+int RecordingRenderer::createFont(const std::string& faceName, int height, bool bold, bool italic,
+                                  bool underline) {
     const int index = fontCount();
-    RecordedCall& call = record(
-        "createFont", {float(height), flag(bold), flag(italic), flag(underline)}, faceName);
+    RecordedCall& call =
+        record("createFont", {float(height), flag(bold), flag(italic), flag(underline)}, faceName);
     call.result = float(index);
     FontInfo info(faceName, std::abs(height), bold, italic, underline);
     const int32_t size = std::abs(height);
