@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -109,8 +110,9 @@ TEST_F(PictureLoad, ArchiveEntryClaimingMoreThanTheArchiveHoldsIsRefusedUnread) 
                              0xFF, 0xFF, 0xFF, 0x7F, // size: INT32_MAX
                              26, 0, 0, 0,            // offset: just after the directory
                              'E', 'N', 'D', 0};
-    Bytes archive = directory;
-    archive.insert(archive.end(), png.begin(), png.end());
+    Bytes archive(directory.size() + png.size());
+    std::copy(directory.begin(), directory.end(), archive.begin());
+    std::copy(png.begin(), png.end(), archive.begin() + long(directory.size()));
     ASSERT_TRUE(glintTest::writeFile(path("data.zuo"), archive));
     ASSERT_TRUE(Vfs::mount(path("data.zuo")));
 
