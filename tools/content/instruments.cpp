@@ -7,6 +7,9 @@ namespace keltraWorks {
 
 namespace {
 
+// Frames over which a voice taken while still sounding fades out first.
+constexpr int StealFade = 96;
+
 // Multiplier per frame for a level to fall by 60 dB in `seconds`.
 float fallMul(float seconds) {
     return std::exp(-6.9078f / std::max(1.0f, seconds * SampleRate));
@@ -143,26 +146,56 @@ void PadInstrument::render(float* left, float* right, int n, float brightness) {
 // ---- FmVoice ---------------------------------------------------------------
 
 void FmVoice::noteOn(const FmPatch& patch, float note, float velocity, float p) {
-    const float hz = midiToHz(note);
-    carrierStep = phaseOffset(hz / SampleRate);
-    carrier2Step = phaseOffset(hz * std::exp2(patch.shimmerCents / 1200.0f) / SampleRate);
-    modulatorStep = phaseOffset(hz * patch.ratio / SampleRate);
-    shimmer = patch.shimmerCents != 0;
-    if (!amp.active()) {
-        carrier = carrier2 = modulator = 0;
+    next = patch;
+    nextNote = note;
+    nextVelocity = velocity;
+    nextPan = p;
+    if (amp.active() && amp.level > 1e-3f) {
+        fade = StealFade;
+    } else {
+        fade = 0;
+        start();
     }
-    index = patch.index * (0.5f + 0.5f * velocity);
-    indexMul = fallMul(patch.indexDecay);
-    indexFloor = patch.indexFloor;
-    gain = patch.level * velocity;
-    pan = panGains(p);
-    amp.configure(patch.attack, patch.decay, patch.sustain, patch.release);
+}
+
+void FmVoice::start() {
+    const float hz = midiToHz(nextNote);
+    carrierStep = phaseOffset(hz / SampleRate);
+    carrier2Step = phaseOffset(hz * std::exp2(next.shimmerCents / 1200.0f) / SampleRate);
+    modulatorStep = phaseOffset(hz * next.ratio / SampleRate);
+    shimmer = next.shimmerCents != 0;
+    carrier = carrier2 = modulator = 0;
+    index = next.index * (0.5f + 0.5f * nextVelocity);
+    indexMul = fallMul(next.indexDecay);
+    indexFloor = next.indexFloor;
+    gain = next.level * nextVelocity;
+    pan = panGains(nextPan);
+    amp.level = 0;
+    amp.configure(next.attack, next.decay, next.sustain, next.release);
     amp.start();
 }
 
 void FmVoice::render(float* left, float* right, int n) {
+    if (fade > 0) {
+        const int m = std::min(n, fade);
+        play(left, right, m, -1.0f / StealFade);
+        fade -= m;
+        left += m;
+        right += m;
+        n -= m;
+        if (fade > 0) {
+            return;
+        }
+        start();
+    }
+    play(left, right, n, 0);
+}
+
+// `gainStep` ramps the output (towards silence while fading out a voice).
+void FmVoice::play(float* left, float* right, int n, float gainStep) {
     const float* sine = WaveTables::get().sine();
     auto sineAt = [sine](uint32_t phase) { return tableAt(sine, phase); };
+    float ramp = gainStep < 0 ? float(fade) / StealFade : 1.0f;
     for (int i = 0; i < n && amp.active(); ++i) {
         const float m = sineAt(modulator) * (indexFloor + index);
         modulator += modulatorStep;
@@ -174,7 +207,8 @@ void FmVoice::render(float* left, float* right, int n) {
             c = 0.5f * (c + sineAt(carrier2 + offset));
             carrier2 += carrier2Step;
         }
-        const float y = c * amp.next() * gain;
+        const float y = c * amp.next() * gain * ramp;
+        ramp += gainStep;
         left[i] += y * pan.left;
         right[i] += y * pan.right;
     }
@@ -183,48 +217,78 @@ void FmVoice::render(float* left, float* right, int n) {
 // ---- PluckVoice ------------------------------------------------------------
 
 void PluckVoice::noteOn(const PluckPatch& patch, float note, float velocity, float p) {
-    const float hz = midiToHz(note);
-    const float a = 1.0f - 0.5f * std::clamp(patch.damping, 0.0f, 1.0f);
+    next = patch;
+    nextNote = note;
+    nextVelocity = velocity;
+    nextPan = p;
+    if (energy > 1e-3f) {
+        fade = StealFade;
+    } else {
+        fade = 0;
+        start();
+    }
+}
+
+void PluckVoice::start() {
+    const float hz = midiToHz(nextNote);
+    const float a = 1.0f - 0.5f * std::clamp(next.damping, 0.0f, 1.0f);
     damping = a;
     // The loop filter delays the signal by (1 - a) / a frames; take that off
     // the line so the string stays in tune.
     delay = std::clamp(float(SampleRate) / hz - (1.0f - a) / a, 4.0f, float(Max - 4));
-    loopGain = patch.sustain;
-    gain = patch.level * velocity;
-    pan = panGains(p);
+    loopGain = next.sustain;
+    gain = next.level * nextVelocity;
+    pan = panGains(nextPan);
     // Excite the string: low-passed noise over one period, without its mean.
     const int length = int(delay) + 2;
-    const float colour = 0.15f + 0.85f * std::clamp(patch.brightness, 0.0f, 1.0f);
+    const float colour = 0.15f + 0.85f * std::clamp(next.brightness, 0.0f, 1.0f);
     float lp = 0, mean = 0;
     for (int k = 0; k < length; ++k) {
         lp += colour * (noise.next() - lp);
-        line[(write - 1 - k + Max) % Max] = lp;
+        line[size_t((write - 1 - k + Max) % Max)] = lp;
         mean += lp;
     }
     mean /= float(length);
     for (int k = 0; k < length; ++k) {
-        line[(write - 1 - k + Max) % Max] -= mean;
+        line[size_t((write - 1 - k + Max) % Max)] -= mean;
     }
     last = 0;
     energy = 1;
 }
 
 void PluckVoice::render(float* left, float* right, int n) {
-    if (!active()) {
-        return;
+    if (fade > 0) {
+        const int m = std::min(n, fade);
+        play(left, right, m, -1.0f / StealFade);
+        fade -= m;
+        left += m;
+        right += m;
+        n -= m;
+        if (fade > 0) {
+            return;
+        }
+        start();
     }
+    if (active()) {
+        play(left, right, n, 0);
+    }
+}
+
+void PluckVoice::play(float* left, float* right, int n, float gainStep) {
     const int whole = int(delay);
     const float frac = delay - float(whole);
+    float ramp = gainStep < 0 ? float(fade) / StealFade : 1.0f;
     float peak = 0;
     for (int i = 0; i < n; ++i) {
         const int r0 = (write - whole + Max) % Max;
         const int r1 = (r0 - 1 + Max) % Max;
-        const float s = line[r0] + (line[r1] - line[r0]) * frac;
+        const float s = line[size_t(r0)] + (line[size_t(r1)] - line[size_t(r0)]) * frac;
         last += damping * (s - last);
         const float y = last * loopGain;
-        line[write] = y;
+        line[size_t(write)] = y;
         write = (write + 1) % Max;
-        const float out = y * gain;
+        const float out = y * gain * ramp;
+        ramp += gainStep;
         left[i] += out * pan.left;
         right[i] += out * pan.right;
         peak = std::max(peak, std::fabs(y));
@@ -246,36 +310,43 @@ void DrumKit::configure(const DrumKitTuning& tuning) {
 void DrumKit::trigger(Drum drum, float velocity) {
     const float v = velocity * tune.level;
     switch (drum) {
-    case Drum::Kick:
-        kick = {v, fallMul(tune.kickDecay)};
-        kickClick = {v * 0.25f, fallMul(0.004f)};
-        kickSweep = 1;
+    case Drum::Kick: {
+        Kick& k = kicks[nextKick];
+        nextKick ^= 1;
+        k.phase = 0;
+        k.sweep = 1;
+        k.body.strike(v, fallMul(tune.kickDecay));
+        k.click.strike(v * 0.5f, fallMul(0.006f));
         kickSweepMul = fallMul(0.09f);
-        kickPhase = 0;
         break;
+    }
     case Drum::Snare:
-        snareBody = {v * 0.55f, fallMul(0.16f)};
-        snareNoise = {v * 0.5f, fallMul(0.22f)};
-        snarePhase = 0;
+        if (!snareBody.on()) {
+            snarePhase = 0;
+        }
+        snareBody.strike(v * 0.55f, fallMul(0.16f));
+        snareNoise.strike(v * 0.5f, fallMul(0.22f));
         break;
     case Drum::Clap:
         clapVelocity = v * 0.7f;
-        clap = {clapVelocity, fallMul(0.012f)};
+        clap.strike(clapVelocity, fallMul(0.012f));
         clapRestrikes = 2;
         clapRestrike = int(0.011f * SampleRate);
         break;
     case Drum::Hat:
-        hat = {v * 0.28f, fallMul(0.06f)};
+        hat.strike(v * 0.28f, fallMul(0.06f));
         break;
     case Drum::OpenHat:
-        openHat = {v * 0.22f, fallMul(0.35f)};
+        openHat.strike(v * 0.22f, fallMul(0.35f));
         break;
     case Drum::Shaker:
-        shaker = {v * 0.25f, fallMul(0.09f)};
+        shaker.strike(v * 0.25f, fallMul(0.09f));
         break;
     case Drum::Rim:
-        rim = {v * 0.35f, fallMul(0.035f)};
-        rimPhase = 0;
+        if (!rim.on()) {
+            rimPhase = 0;
+        }
+        rim.strike(v * 0.35f, fallMul(0.035f));
         break;
     default:
         break;
@@ -290,56 +361,52 @@ void DrumKit::render(float* left, float* right, int n) {
     const PanGains hatPan = panGains(0.3f), shakerPan = panGains(-0.35f), rimPan = panGains(-0.15f);
     for (int i = 0; i < n; ++i) {
         float centre = 0, l = 0, r = 0;
-        if (kick.on()) {
-            const float hz = kickLow * (1.0f + 3.0f * kickSweep);
-            kickSweep *= kickSweepMul;
-            centre += sineAt(kickPhase) * kick.level;
-            kickPhase += phaseOffset(hz / SampleRate);
-            kick.level *= kick.mul;
-            if (kickClick.on()) {
-                centre += noise.next() * kickClick.level;
-                kickClick.level *= kickClick.mul;
+        for (Kick& k : kicks) {
+            if (!k.body.on()) {
+                continue;
+            }
+            const float hz = kickLow * (1.0f + 3.0f * k.sweep);
+            k.sweep *= kickSweepMul;
+            centre += sineAt(k.phase) * k.body.next();
+            k.phase += phaseOffset(hz / SampleRate);
+            if (k.click.on()) {
+                // The beater's click, softened to a thump below about 3 kHz.
+                k.clickTone += 0.35f * (noise.next() - k.clickTone);
+                centre += k.clickTone * k.click.next();
             }
         }
         if (snareBody.on() || snareNoise.on()) {
-            centre += sineAt(snarePhase) * snareBody.level;
+            centre += sineAt(snarePhase) * snareBody.next();
             snarePhase += phaseOffset(snareStep);
-            snareBody.level *= snareBody.mul;
             snareFilter.low(noise.next());
-            centre += snareFilter.band * snareNoise.level * 2.0f;
-            snareNoise.level *= snareNoise.mul;
+            centre += snareFilter.band * snareNoise.next() * 2.0f;
         }
         if (clap.on() || clapRestrikes > 0) {
             if (clapRestrikes > 0 && --clapRestrike <= 0) {
                 --clapRestrikes;
                 clapRestrike = int(0.011f * SampleRate);
-                clap = {clapVelocity, clapRestrikes > 0 ? fallMul(0.012f) : fallMul(0.22f)};
+                clap.strike(clapVelocity, clapRestrikes > 0 ? fallMul(0.012f) : fallMul(0.22f));
             }
             clapFilter.low(noise.next());
-            centre += clapFilter.band * clap.level * 2.2f;
-            clap.level *= clap.mul;
+            centre += clapFilter.band * clap.next() * 2.2f;
         }
         if (hat.on() || openHat.on()) {
             hatFilter.low(noise.next());
-            const float h = hatFilter.high * (hat.level + openHat.level);
-            hat.level *= hat.mul;
-            openHat.level *= openHat.mul;
+            const float h = hatFilter.high * (hat.next() + openHat.next());
             l += h * hatPan.left;
             r += h * hatPan.right;
         }
         if (shaker.on()) {
             shakerFilter.low(noise.next());
-            const float s = shakerFilter.band * shaker.level * 1.5f;
-            shaker.level *= shaker.mul;
-            l += s * shakerPan.left;
-            r += s * shakerPan.right;
+            const float sh = shakerFilter.band * shaker.next() * 1.5f;
+            l += sh * shakerPan.left;
+            r += sh * shakerPan.right;
         }
         if (rim.on()) {
-            const float s = (sineAt(rimPhase) + 0.5f * sineAt(rimPhase * 3)) * rim.level;
+            const float rm = (sineAt(rimPhase) + 0.5f * sineAt(rimPhase * 3)) * rim.next();
             rimPhase += phaseOffset(1650.0f / SampleRate);
-            rim.level *= rim.mul;
-            l += s * rimPan.left;
-            r += s * rimPan.right;
+            l += rm * rimPan.left;
+            r += rm * rimPan.right;
         }
         left[i] += centre * 0.7071f + l;
         right[i] += centre * 0.7071f + r;

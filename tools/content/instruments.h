@@ -89,12 +89,20 @@ struct FmPatch {
 
 class FmVoice {
   public:
+    // A voice that is still sounding first fades out over a millisecond or
+    // two, so taking it for a new note does not click.
     void noteOn(const FmPatch& patch, float note, float velocity, float pan);
     void noteOff() { amp.stop(); }
-    bool active() const { return amp.active(); }
+    bool active() const { return amp.active() || fade > 0; }
     void render(float* left, float* right, int n);
 
   private:
+    void start();
+    void play(float* left, float* right, int n, float gainStep);
+
+    FmPatch next;
+    float nextNote = 60, nextVelocity = 1, nextPan = 0;
+    int fade = 0;
     uint32_t carrier = 0, carrier2 = 0, modulator = 0;
     uint32_t carrierStep = 0, carrier2Step = 0, modulatorStep = 0;
     float index = 0, indexMul = 1, indexFloor = 0;
@@ -115,11 +123,19 @@ struct PluckPatch {
 
 class PluckVoice {
   public:
+    // As with FmVoice, a sounding string is faded out quickly before it is
+    // plucked again.
     void noteOn(const PluckPatch& patch, float note, float velocity, float pan);
-    bool active() const { return energy > 1e-5f; }
+    bool active() const { return energy > 1e-4f || fade > 0; }
     void render(float* left, float* right, int n);
 
   private:
+    void start();
+    void play(float* left, float* right, int n, float gainStep);
+
+    PluckPatch next;
+    float nextNote = 60, nextVelocity = 1, nextPan = 0;
+    int fade = 0;
     static constexpr int Max = 2048;
     std::array<float, Max> line{};
     int write = 0;
@@ -173,16 +189,36 @@ class DrumKit {
     void render(float* left, float* right, int n);
 
   private:
+    // One decaying sound. What is heard follows `level` within a few frames,
+    // so a strike rises over about half a millisecond instead of jumping.
     struct Hit {
-        float level = 0, mul = 0;
-        bool on() const { return level > 1e-4f; }
+        float level = 0, mul = 0, heard = 0;
+        bool on() const { return level > 1e-4f || heard > 1e-4f; }
+        void strike(float to, float fall) {
+            level = to;
+            mul = fall;
+        }
+        float next() {
+            heard += 0.12f * (level - heard);
+            level *= mul;
+            return heard;
+        }
     };
     DrumKitTuning tune;
     Noise noise;
-    // Kick: a sine whose pitch falls quickly, and a short click.
-    uint32_t kickPhase = 0;
-    float kickSweep = 0, kickSweepMul = 0;
-    Hit kick, kickClick;
+    // Kick: a sine whose pitch falls quickly, and a short soft click. Two
+    // voices take turns, so a kick that comes while the last still rings
+    // starts cleanly from zero while the old one dies away.
+    struct Kick {
+        uint32_t phase = 0;
+        float sweep = 0;
+        Hit body, click;
+        float clickTone = 0;
+        float rise = 0;  // half-millisecond fade-in of the click
+    };
+    Kick kicks[2];
+    int nextKick = 0;
+    float kickSweepMul = 0;
     // Snare: a tone and band-passed noise; clap: three quick bursts.
     uint32_t snarePhase = 0;
     Hit snareBody, snareNoise, clap, hat, openHat, shaker, rim;

@@ -5,10 +5,12 @@
 //       and DIR/glint.mp3; --short makes a quick recording of SECONDS with
 //       every section start scaled alike
 //   glint-content --dialog-header FILE   writes the setup dialog's picture
+//   glint-content --icon FILE            writes the 256 x 256 desktop icon
 //   glint-content --version              prints the content version
+#include "tools/content/app_icon.h"
 #include "tools/content/content_version.h"
-#include "tools/content/dialog_picture.h"
 #include "tools/content/content_writer.h"
+#include "tools/content/dialog_picture.h"
 #include "tools/content/section_style.h"
 
 #include <cstdio>
@@ -21,6 +23,7 @@ void usage() {
     std::fprintf(stderr, "usage: glint-content [--out DIR] [--short SECONDS] [--no-music] "
                          "[--no-pictures]\n"
                          "       glint-content --dialog-header FILE\n"
+                         "       glint-content --icon FILE\n"
                          "       glint-content --version\n");
 }
 
@@ -39,6 +42,7 @@ bool parseSeconds(const char* text, double* seconds) {
 int main(int argc, char** argv) {
     using namespace keltraWorks;
     std::string dialogHeader;
+    std::string icon;
     std::string out = "content";
     double seconds = MusicSeconds;
     bool music = true;
@@ -50,6 +54,8 @@ int main(int argc, char** argv) {
             return 0;
         } else if (arg == "--dialog-header" && i + 1 < argc) {
             dialogHeader = argv[++i];
+        } else if (arg == "--icon" && i + 1 < argc) {
+            icon = argv[++i];
         } else if (arg == "--out" && i + 1 < argc) {
             out = argv[++i];
         } else if (arg == "--short" && i + 1 < argc) {
@@ -70,6 +76,13 @@ int main(int argc, char** argv) {
     std::string error;
     if (!dialogHeader.empty()) {
         if (!writeDialogPictureHeader(dialogHeader, &error)) {
+            std::fprintf(stderr, "glint: content: %s\n", error.c_str());
+            return 1;
+        }
+        return 0;
+    }
+    if (!icon.empty()) {
+        if (!writeAppIcon(icon, &error)) {
             std::fprintf(stderr, "glint: content: %s\n", error.c_str());
             return 1;
         }

@@ -52,6 +52,7 @@ std::vector<SectionStyle> makeStyles() {
     { // 1: slow ambient opening over a drone in D.
         SectionStyle s;
         s.title = "First Light";
+        s.master = 1.16f;
         s.root = 50;
         s.mode = Lydian;
         s.bpm = 68;
@@ -88,6 +89,7 @@ std::vector<SectionStyle> makeStyles() {
     { // 2: glassy sixteenth arpeggios over a steady pulse in F sharp minor.
         SectionStyle s;
         s.title = "Glass Harbour";
+        s.master = 1.46f;
         s.root = 54;
         s.mode = Aeolian;
         s.bpm = 96;
@@ -127,6 +129,7 @@ std::vector<SectionStyle> makeStyles() {
     { // 3: half-time pulse, bleeps and a swung bass in A dorian.
         SectionStyle s;
         s.title = "Slow Satellites";
+        s.master = 1.32f;
         s.root = 57;
         s.mode = Dorian;
         s.bpm = 84;
@@ -178,6 +181,7 @@ std::vector<SectionStyle> makeStyles() {
     { // 4: plucked strings in echoes under rain, E dorian.
         SectionStyle s;
         s.title = "Mirror Rain";
+        s.master = 1.62f;
         s.root = 52;
         s.mode = Dorian;
         s.bpm = 110;
@@ -216,7 +220,7 @@ std::vector<SectionStyle> makeStyles() {
         s.drums.rim = {"....x.......x...", "....x..o....x..."};
         s.drums.hat = {"-x-x-x-x-x-x-x-x", "..x...x...x...x."};
         s.bed = Atmosphere::Rain;
-        s.bedLevel = 0.05f;
+        s.bedLevel = 0.035f;
         s.delayBeats = 0.75f;
         s.delayFeedback = 0.5f;
         s.reverbSize = 1.2f;
@@ -226,6 +230,7 @@ std::vector<SectionStyle> makeStyles() {
     { // 5: four on the floor, saw bass and a square lead in C minor.
         SectionStyle s;
         s.title = "Aurora Engine";
+        s.master = 1.44f;
         s.root = 48;
         s.mode = Aeolian;
         s.bpm = 120;
@@ -290,6 +295,7 @@ std::vector<SectionStyle> makeStyles() {
     { // 6: a slow drone with sparse pulses over mains hum, B flat lydian.
         SectionStyle s;
         s.title = "Quiet Voltage";
+        s.master = 0.99f;
         s.root = 46;
         s.mode = Lydian;
         s.bpm = 60;
@@ -328,6 +334,7 @@ std::vector<SectionStyle> makeStyles() {
     { // 7: swaying twelve-eight with bubbles, G minor, filtered chords.
         SectionStyle s;
         s.title = "Lanterns Underwater";
+        s.master = 1.09f;
         s.root = 55;
         s.mode = Aeolian;
         s.bpm = 76;
@@ -370,6 +377,7 @@ std::vector<SectionStyle> makeStyles() {
     { // 8: broken beat and electric-piano chords, E flat major, swung.
         SectionStyle s;
         s.title = "Halflight";
+        s.master = 1.53f;
         s.root = 51;
         s.mode = Ionian;
         s.bpm = 100;
@@ -417,6 +425,7 @@ std::vector<SectionStyle> makeStyles() {
     { // 9: rolling twelve-eight plucks over the surf, B minor.
         SectionStyle s;
         s.title = "Tidal Memory";
+        s.master = 1.68f;
         s.root = 47;
         s.mode = Aeolian;
         s.bpm = 90;
@@ -453,6 +462,7 @@ std::vector<SectionStyle> makeStyles() {
     { // 10: the closing glow, back home in D major, no drums.
         SectionStyle s;
         s.title = "Afterglow";
+        s.master = 1.28f;
         s.root = 50;
         s.mode = Ionian;
         s.bpm = 66;

@@ -75,7 +75,7 @@ struct SectionStyle {
 
     float delayBeats = 0.75f, delayFeedback = 0.35f;
     float reverbSize = 1, reverbDecay = 3, reverbDamping = 0.4f, reverbMix = 0.6f;
-    float master = 1;
+    float master = 1;                   // evens out the pieces' loudness
 };
 
 // The ten pieces, in order.
