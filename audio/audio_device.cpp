@@ -25,6 +25,7 @@ std::unique_ptr<AudioDevice> AudioDevice::open(int device, int rate, RenderFn re
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return nullptr;
     }
+    nowNs(); // sets up the clock here, not on the audio thread
     std::unique_ptr<AudioDevice> self(new AudioDevice());
     self->render = render;
     self->user = user;

@@ -117,7 +117,9 @@ BOOL BASS_StreamFree(HSTREAM handle) {
 
 BOOL BASS_ChannelSetAttributes(DWORD handle, int freq, int volume, int pan) {
     Stream* stream = findStream(handle);
-    if (stream == nullptr || freq != -1) {
+    // The stream plays at the file's own rate; only that rate is accepted
+    // (-1 and 0 both mean it).
+    if (stream == nullptr || (freq != -1 && freq != 0 && freq != stream->rate())) {
         return 0;
     }
     DeviceLock lock(*library->device);

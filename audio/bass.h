@@ -70,10 +70,10 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD le
 // Stops and frees the stream; its handle becomes invalid. 0 on a bad handle.
 BOOL BASS_StreamFree(HSTREAM handle);
 
-// freq: -1 leaves the rate as it is (no other rate is supported: the call
-// then fails and changes nothing). volume 0..100 as a linear gain, -1 keeps
-// it. pan -100 (left only) .. 0 (centre) .. +100 (right only), -101 keeps it;
-// other out-of-range values are clamped. 0 on a bad handle.
+// freq: -1 (or 0, or the file's own rate) keeps the file's rate; other rates
+// are not supported: the call then fails and changes nothing. volume 0..100 as a linear gain, -1
+// keeps it. pan -100 (left only) .. 0 (centre) .. +100 (right only), -101 keeps it; other
+// out-of-range values are clamped. 0 on a bad handle.
 BOOL BASS_ChannelSetAttributes(DWORD handle, int freq, int volume, int pan);
 
 // Plays from the current position; restart non-zero plays from the start

@@ -15,8 +15,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 #include <sys/types.h>
+#include <vector>
 
 namespace keltraWorks {
 

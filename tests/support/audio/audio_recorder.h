@@ -78,6 +78,8 @@ class AudioRecorder {
 
     // A valid stream made without a logged call (for code handed a handle).
     HSTREAM addStream(DWORD chans = 2, DWORD rate = 44100, DWORD bytesPerSample = 4);
+    // Forgets a stream without a logged call, as if it had been freed.
+    void free(HSTREAM handle) { streams.erase(handle); }
     bool isValid(HSTREAM handle) const { return streams.count(handle) != 0; }
     // The model of a valid handle; the test may read and change it.
     RecordedStream& stream(HSTREAM handle);
@@ -92,7 +94,6 @@ class AudioRecorder {
     void record(const char* name, const std::string& args);
     RecordedStream* find(DWORD handle);
     HSTREAM create(DWORD flags);
-    void free(HSTREAM handle) { streams.erase(handle); }
 
   private:
     std::vector<RecordedAudioCall> log;

@@ -130,7 +130,7 @@ bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     if (file == nullptr) {
         return false;
     }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     ok = std::fclose(file) == 0 && ok;
     return ok && std::rename(temp.c_str(), path.c_str()) == 0;
 }
