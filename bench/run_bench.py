@@ -184,11 +184,14 @@ def main():
 
     for i in range(RUNS):
         log("run %d of %d" % (i + 1, RUNS))
-        quad = [float(run([os.path.join(BUILD, "quad_reference"), "200"]).split()[0])]
+        # The one-quad program before and after the player, so that both
+        # see the same machine.
+        quad = [run([os.path.join(BUILD, "quad_reference"), "200"]).split()]
         with tempfile.TemporaryDirectory() as workdir:
             r = session(workdir)
-        quad.append(float(run([os.path.join(BUILD, "quad_reference"), "200"]).split()[0]))
-        r["quad_ms"] = statistics.median(quad)
+        quad.append(run([os.path.join(BUILD, "quad_reference"), "200"]).split())
+        r["quad_ms"] = statistics.median(float(q[0]) for q in quad)
+        r["quad_peak_mib"] = max(float(q[2]) for q in quad)
         r["frame_quads"] = r["frame_ms"] / r["quad_ms"]
         if mpv:
             # mpv's start-up: from exec to the end of its first 50 ms of
@@ -232,7 +235,7 @@ def main():
         "<= 150 ms, < reference",
         m("first_frame_ms") <= 150 and (not mpv or m("first_frame_ms") < ref))
     row("frames per second, steady state", "%.1f /s, %d late" % (m("fps"), m("late_frames")),
-        "timer pace %.0f /s" % TICK_HZ, ">= 95 /s, none late",
+        "timer pace %.0f /s; one-quad program at most %.0f /s" % (TICK_HZ, 1000 / m("quad_ms")), ">= 95 /s, none late",
         m("fps") >= 95 and m("late_frames") == 0)
     row("drawing cost per frame", "%.2f quads (%.2f ms)" % (m("frame_quads"), m("frame_ms")),
         "1 quad = %.2f ms" % m("quad_ms"), "<= 2.5 quads", m("frame_quads") <= 2.5)
@@ -241,7 +244,8 @@ def main():
     row("CPU of the audio path alone", "%.3f core" % m("audio_core"),
         "mpv %.3f core" % ref if mpv else "mpv not installed", "<= 0.5 x reference",
         not mpv or m("audio_core") <= 0.5 * ref)
-    row("peak memory, whole program", "%.1f MiB" % m("peak_mib"), "-", "<= 120 MB",
+    row("peak memory, whole program", "%.1f MiB" % m("peak_mib"),
+        "one-quad GL program %.1f MiB" % m("quad_peak_mib"), "<= 120 MB",
         m("peak_mib") * 1.048576 <= 120)
     row("memory, 10 tracks x 60 s mixed (stage)", "%+.2f MiB" % m("longrun_growth_MiB"),
         "start %.1f MiB" % m("longrun_start_MiB"), "within 2 MB",

@@ -15,9 +15,13 @@ cmake --build "$build" -j "$(nproc)" --target glint glint-content audio_stages q
   x_driver glint_frame_shim >/dev/null
 bash "$here/content.sh" "$build" >&2
 
+if [ "$(id -u)" = 0 ]; then sudo=""; else sudo="sudo -n"; fi
+if ! command -v python3 >/dev/null 2>&1; then
+  echo "bench: installing python3, which runs the benchmark table" >&2
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends python3 >&2
+fi
 if ! command -v mpv >/dev/null 2>&1; then
   echo "bench: installing mpv, used only as the reference player for the audio rows" >&2
-  if [ "$(id -u)" = 0 ]; then sudo=""; else sudo="sudo -n"; fi
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends mpv >&2 ||
     echo "bench: mpv could not be installed; the reference rows are left out" >&2
 fi
