@@ -20,11 +20,8 @@ want="$("$generator" --version)"
 
 complete() {
   [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ] || return 1
-  [ -s "$out/glint.mp3" ] && [ -s "$out/data.zuo" ] || return 1
-  for f in background_title.png logo.png background_main.png background_endtitle.png \
-           credits.png gui/close.png gui/track10.png font/dots.png; do
-    [ -s "$out/data/$f" ] || return 1
-  done
+  [ -s "$out/glint.mp3" ] && [ -s "$out/data.zuo" ] && [ -d "$out/data" ] || return 1
+  [ "$(find "$out/data" -name '*.png' -size +0 | wc -l)" -eq 39 ]
 }
 
 if [ "${GLINT_CONTENT_FORCE:-0}" != 1 ] && complete; then

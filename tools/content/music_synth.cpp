@@ -26,27 +26,18 @@ void MusicSynth::synthesise(float* left, float* right, int n) {
         // Move on to the section this frame belongs to.
         while (section + 1 < SectionCount && synthPosition >= starts[size_t(section + 1)]) {
             ++section;
-            const auto& styles = sectionStyles();
             const int64_t length = starts[size_t(section + 1)] - starts[size_t(section)];
-            current = std::make_unique<SectionSynth>(styles[size_t(section)], length,
+            current = std::make_unique<SectionSynth>(sectionStyles()[size_t(section)], length,
                                                      0x67c1u + 7919u * uint64_t(section));
         }
-        int64_t chunk = n - done;
-        if (section + 1 <= SectionCount && section >= 0) {
-            chunk = std::min<int64_t>(chunk, starts[size_t(section + 1)] - synthPosition);
-        }
-        if (section < 0) {
-            chunk = std::min<int64_t>(chunk, starts[0] - synthPosition);
-        }
-        if (chunk <= 0 || !current || synthPosition >= fadedEnd) {
-            // Before the first section (never, as it starts at 0) or after the
-            // last has faded: silence.
-            const int64_t quiet = std::max<int64_t>(1, n - done);
-            std::fill(left + done, left + done + quiet, 0.0f);
-            std::fill(right + done, right + done + quiet, 0.0f);
-            done += int(quiet);
-            synthPosition += quiet;
-            continue;
+        const int64_t sectionEnd = section >= 0 ? starts[size_t(section + 1)] : 0;
+        const int64_t chunk = std::min<int64_t>(n - done, sectionEnd - synthPosition);
+        if (!current || chunk <= 0) {
+            // The last piece has faded: silence to the end of the recording.
+            std::fill(left + done, left + n, 0.0f);
+            std::fill(right + done, right + n, 0.0f);
+            synthPosition += n - done;
+            return;
         }
         current->render(left + done, right + done, int(chunk));
         done += int(chunk);
