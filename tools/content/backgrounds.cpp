@@ -194,6 +194,7 @@ void drawMainBackground(cairo_t* cr) {
     cairo_set_source(cr, sheen);
     cairo_rectangle(cr, Screen.x, Screen.y, Screen.w, 90);
     cairo_fill(cr);
+    cairo_pattern_destroy(sheen); // the source holds its own reference
     cairo_restore(cr);
     roundedRect(cr, Screen, 10);
     setColour(cr, palette::Ice, 0.25);
