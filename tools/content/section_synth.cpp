@@ -96,6 +96,17 @@ void SectionSynth::planArrangement(uint64_t seed) {
         p.rim = pick(plan, style.drums.rim);
         p.bass = pick(plan, style.bassPatterns);
         p.arp = pick(plan, style.arpPatterns);
+        // Now and then the arpeggio moves an octave (upward only from low
+        // registers, where it cannot turn shrill).
+        if (plan.chance(0.2)) {
+            p.arpShift = (style.arpBase < 72 && plan.chance(0.5)) ? 12 : -12;
+        }
+        // Every few phrases the harmony turns to start from another chord.
+        if (i >= 4 && plan.chance(0.35)) {
+            p.rotate = 1 + plan.below(3);
+        } else if (i > 0) {
+            p.rotate = phrases[size_t(i - 1)].rotate;
+        }
     }
     // Motifs: a phrase either keeps the previous phrase's motif (so themes
     // come back) or writes a new one; the answer is always a variation.
@@ -211,7 +222,8 @@ void SectionSynth::step() {
     // Harmony.
     const std::vector<int>& progression =
         p.useB && !style.progressionB.empty() ? style.progressionB : style.progressionA;
-    const int chordSlot = int(bar / style.barsPerChord) % int(progression.size());
+    const int chordSlot =
+        int(bar / style.barsPerChord + p.rotate) % int(progression.size());
     if (barStep == 0) {
         changeChord(progression[size_t(chordSlot)]);
     }
@@ -251,7 +263,7 @@ void SectionSynth::step() {
         if (a != '.') {
             int notes[8];
             for (int k = 0; k < 4; ++k) {
-                notes[k] = noteOf(chord + 2 * k, style.arpBase);
+                notes[k] = noteOf(chord + 2 * k, style.arpBase + p.arpShift);
             }
             std::sort(notes, notes + 4);
             for (int k = 0; k < 4; ++k) {

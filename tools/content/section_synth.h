@@ -43,6 +43,8 @@ class SectionSynth {
         bool lead = false;
         int kick = 0, snare = 0, clap = 0, hat = 0, openHat = 0, shaker = 0, rim = 0;
         int bass = 0, arp = 0;
+        int arpShift = 0;   // semitones: the arpeggio moves up or down an octave
+        int rotate = 0;     // the progression starts from another chord
         std::vector<LeadNote> motif, answer;
     };
 
