@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 namespace keltraWorks {
 
@@ -29,25 +30,39 @@ bool writeContent(const ContentOptions& options, std::string* error) {
         *error = "cannot create \"" + options.folder + "\": " + ec.message();
         return false;
     }
+    // The pictures are drawn on a thread of their own while the music is
+    // made: the encoder sets the pace, and the synthesiser's core has time
+    // to spare while it waits for the encoder.
+    bool picturesOk = true;
+    std::string pictureError;
+    std::vector<std::string> written;
+    double pictureSeconds = 0;
+    std::thread pictures;
     if (options.pictures) {
-        const auto start = std::chrono::steady_clock::now();
-        std::vector<std::string> written;
-        if (!writePictures(options.folder, &written, error) ||
-            !packArchive(options.folder, written, error)) {
-            return false;
-        }
-        const double took =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::fprintf(stderr, "glint: content: %zu pictures in %s/data and data.zuo, in %.1f s\n",
-                     written.size(), options.folder.c_str(), took);
+        pictures = std::thread([&] {
+            const auto start = std::chrono::steady_clock::now();
+            picturesOk = writePictures(options.folder, &written, &pictureError) &&
+                         packArchive(options.folder, written, &pictureError);
+            pictureSeconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        });
     }
+    bool musicOk = true;
     if (options.music) {
         MusicReport report;
-        if (!writeMusic(options.folder + "/glint.mp3", options.musicSeconds, &report, error)) {
-            return false;
-        }
+        musicOk = writeMusic(options.folder + "/glint.mp3", options.musicSeconds, &report, error);
     }
-    return true;
+    if (pictures.joinable()) {
+        pictures.join();
+    }
+    if (options.pictures && picturesOk) {
+        std::fprintf(stderr, "glint: content: %zu pictures in %s/data and data.zuo, in %.1f s\n",
+                     written.size(), options.folder.c_str(), pictureSeconds);
+    }
+    if (!picturesOk && musicOk) {
+        *error = pictureError;
+    }
+    return picturesOk && musicOk;
 }
 
 } // namespace keltraWorks
