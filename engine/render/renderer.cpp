@@ -3,7 +3,9 @@
 #include "engine/render/png_decode.h"
 #include "engine/vfs/vfs.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <sys/stat.h>
 #include <utility>
@@ -139,6 +141,7 @@ bool Renderer::decodeImage(std::FILE* stream, int32_t byteCount, int32_t* width,
 bool Renderer::loadPicture(const std::string& path, Image* out) {
     std::FILE* stream = nullptr;
     long long size = -1;
+    int openError = 0;
     // With an archive mounted, its entries are the only source: a name it
     // lacks is a failed load, not a reason to look on disk.
     if (Vfs::isMounted()) {
@@ -146,12 +149,21 @@ bool Renderer::loadPicture(const std::string& path, Image* out) {
         size = Vfs::fileSize(path);
     } else {
         stream = std::fopen(path.c_str(), "rb");
+        openError = errno;
         if (stream != nullptr) {
             size = diskFileSize(stream);
         }
     }
     if (stream == nullptr) {
-        std::fprintf(stderr, "glint: render: cannot open \"%s\"\n", path.c_str());
+        if (!missingPictureReported) {
+            const std::string why = Vfs::isMounted() ? std::string(" in the archive")
+                                                     : ": " + std::string(std::strerror(openError));
+            std::fprintf(stderr,
+                         "glint: render: cannot open \"%s\"%s; pictures that cannot be opened "
+                         "after it are not named\n",
+                         path.c_str(), why.c_str());
+            missingPictureReported = true;
+        }
         return false;
     }
     StreamCloser closer(stream);

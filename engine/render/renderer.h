@@ -191,6 +191,9 @@ class Renderer {
     float unitsPerPixelY = 0.0f;
     int32_t status = StatusReady;
     bool inBatch = false;
+    // Set once a picture could not be opened: later ones are not named, so
+    // pictures found nowhere give one line rather than one line each.
+    bool missingPictureReported = false;
     std::vector<ImageInfo> textureInfos; // entry i is texture i + 1
     std::vector<Image> images;           // entry i is image i + 1
     std::vector<FontInfo> fontInfos;     // entry i is font i
