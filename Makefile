@@ -2,11 +2,9 @@
 BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?=
-# Seconds each fuzz target runs in `make fuzz`.
-FUZZ_SECONDS ?= 60
 PREFIX  ?= /usr/local
 
-.PHONY: all setup configure build test run content bench clean format fuzz test-sanitize install install-check \
+.PHONY: all setup configure build test run content bench clean format install install-check \
 	memcheck
 
 all: build
@@ -44,22 +42,6 @@ memcheck: build
 
 bench: build
 	@bash scripts/bench.sh $(BUILD)
-
-# The screenshots of the dialog, the opening, the main screen and the end
-# title, taken from the real player on a private display, into
-# $(BUILD)/screenshots/.
-.PHONY: screenshots
-screenshots: content
-	@bash scripts/screenshots.sh $(BUILD)
-
-# The archive, picture and stream readers under libFuzzer (clang), one
-# target after the other; see scripts/fuzz.sh.
-fuzz: setup
-	@FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/fuzz.sh
-
-# The whole test suite under AddressSanitizer and UBSan, in build-asan.
-test-sanitize: setup
-	@bash scripts/test-sanitize.sh build-asan
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
