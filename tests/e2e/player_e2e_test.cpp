@@ -1,0 +1,225 @@
+// The real player from outside: the setup dialog, the opening sequence, the
+// main screen and its "next" button, the closing sequence and the exit
+// values, on a private Xvfb with the generated test content. Every look is
+// checked on a screenshot, and every look check is also shown to fail on a
+// screenshot of another phase, so a blank or frozen screen cannot pass.
+#include "tests/e2e/player_run.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+namespace glintE2e {
+namespace {
+
+const Rgb White{255, 255, 255};
+const Rect Whole{0, 0, 1024, 768};
+const Rect TopBand{0, 0, 1024, 200};
+const Rect BottomBand{0, 600, 1024, 768};
+const Rect LogoArea{330, 240, 700, 480};
+const Rect CloseButton{938, 74, 982, 118};
+const Rect TransportButtons{97, 583, 310, 633};
+// The end title's own wordmark, where the main screen shows its dark panel.
+const Rect EndWordmark{200, 240, 230, 330};
+// The track label and the track name picture.
+const Rect TrackName{26, 528, 320, 575};
+constexpr int LetteringLevel = 150;
+
+double shareLight(const Screenshot& shot, Rect region) {
+    return 1.0 - shot.shareDarkerThan(region, LetteringLevel);
+}
+
+// 0 to 1 s: the logo fades in on the white root; the title is still clear
+// (it starts to fade in at 1 s: the tolerance admits its first faint steps).
+::testing::AssertionResult logoOnWhite(const Screenshot& shot) {
+    const double top = shot.shareNear(TopBand, White, 20);
+    const double bottom = shot.shareNear(BottomBand, White, 20);
+    const double ink = shot.shareDarkerThan(LogoArea, 200);
+    if (top > 0.98 && bottom > 0.98 && ink > 0.03) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "white top " << top << ", white bottom " << bottom << ", logo ink " << ink;
+}
+
+// 1 to 10 s: the title picture (a warm sun low over light water) under the
+// logo, which is multiplied onto it and stays dark.
+::testing::AssertionResult titleUnderLogo(const Screenshot& shot) {
+    const double whiteBottom = shot.shareNear(BottomBand, White, 6);
+    const Rgb sun = shot.pixel(512, 520);
+    const double ink = shot.shareDarkerThan(LogoArea, 120);
+    if (whiteBottom < 0.2 && sun.r > 230 && sun.b < 215 && ink > 0.02) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "white bottom " << whiteBottom << ", sun " << describe(sun) << ", logo ink " << ink;
+}
+
+// After 15 s: the dark main screen with the close and transport buttons.
+::testing::AssertionResult mainScreenWithControls(const Screenshot& shot) {
+    const double dark = shot.shareDarkerThan(Whole, 80);
+    const double close = shareLight(shot, CloseButton);
+    const double buttons = shareLight(shot, TransportButtons);
+    if (dark > 0.5 && dark < 0.98 && close > 0.03 && buttons > 0.05) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "dark " << dark << ", close button " << close << ", transport buttons " << buttons;
+}
+
+// More than 3 s into the closing sequence: the end title over everything,
+// the main screen and its controls gone.
+::testing::AssertionResult endTitle(const Screenshot& shot) {
+    const double dark = shot.shareDarkerThan(Whole, 80);
+    const double close = shareLight(shot, CloseButton);
+    const double wordmark = shareLight(shot, EndWordmark);
+    if (dark > 0.5 && close < 0.01 && wordmark > 0.2) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "dark " << dark << ", close button " << close << ", end wordmark " << wordmark;
+}
+
+bool exitedWith(int status, int code) {
+    return WIFEXITED(status) && WEXITSTATUS(status) == code;
+}
+
+int countGlintLines(const std::vector<std::string>& lines) {
+    int n = 0;
+    for (const std::string& line : lines) {
+        n += line.rfind("glint:", 0) == 0 ? 1 : 0;
+    }
+    return n;
+}
+
+class PlayerEndToEnd : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(run.ready()) << run.failure();
+        ASSERT_TRUE(run.copyAllContent());
+    }
+
+    Screenshot shot() {
+        Screenshot s;
+        EXPECT_TRUE(run.desktop().screenshot(&s));
+        return s;
+    }
+
+    // Screenshots from `from` seconds after the player window appeared until
+    // one passes `check` or `until` has passed; the last one taken. Frames
+    // and screenshots both lag on a busy machine, so looks are polled for
+    // within the phase they belong to rather than caught at one instant.
+    template <class Check> Screenshot shotDuring(Check check, double from, double until) {
+        run.waitUntilShown(from);
+        Screenshot s = shot();
+        while (!check(s) && run.secondsShown() < until) {
+            s = shot();
+        }
+        return s;
+    }
+
+    PlayerRun run;
+};
+
+// One run through the whole timeline, so its real seconds are paid once.
+TEST_F(PlayerEndToEnd, OpeningMainScreenNextTrackAndClosing) {
+    ASSERT_TRUE(run.start());
+    ASSERT_TRUE(run.answerDialog("Return"));
+    ASSERT_TRUE(run.waitForPlayer()) << run.stderrText();
+    // The pointer rests away from every control until the click.
+    run.desktop().movePointer(600, 700);
+
+    const Screenshot early = shotDuring(logoOnWhite, 0.4, 1.5);
+    const Screenshot title = shotDuring(titleUnderLogo, 4.0, 7.5);
+    const Screenshot mainScreen = shotDuring(mainScreenWithControls, 15.5, 20.0);
+
+    EXPECT_TRUE(logoOnWhite(early));
+    EXPECT_TRUE(titleUnderLogo(title));
+    EXPECT_TRUE(mainScreenWithControls(mainScreen));
+    // Each look belongs to its own phase only.
+    EXPECT_FALSE(logoOnWhite(title));
+    EXPECT_FALSE(titleUnderLogo(early));
+    EXPECT_FALSE(titleUnderLogo(mainScreen));
+    EXPECT_FALSE(mainScreenWithControls(early));
+    EXPECT_FALSE(mainScreenWithControls(title));
+
+    // Left alone, the track name stays as it is (the waveform above it and
+    // the running time beside it do not count) ...
+    const Screenshot again = shot();
+    EXPECT_LT(again.shareLightChanged(mainScreen, TrackName, LetteringLevel), 0.002);
+    // ... and a click on "next" shows the next track's name.
+    ASSERT_TRUE(run.desktop().click(285, 608));
+    run.desktop().movePointer(600, 700);
+    const double clickedAt = run.secondsShown();
+    double changed = 0;
+    while (changed < 0.02 && run.secondsShown() < clickedAt + 4.0) {
+        changed = shot().shareLightChanged(mainScreen, TrackName, LetteringLevel);
+    }
+    EXPECT_GT(changed, 0.02) << "the track name did not change after a click on next";
+
+    ASSERT_TRUE(run.pressEscape());
+    const double closingStart = run.secondsShown();
+    const Screenshot closing = shotDuring(endTitle, closingStart + 4.0, closingStart + 9.0);
+    EXPECT_TRUE(endTitle(closing));
+    EXPECT_FALSE(endTitle(mainScreen));
+    EXPECT_FALSE(mainScreenWithControls(closing));
+    EXPECT_TRUE(run.running()) << "the first Escape must not end the program";
+
+    ASSERT_TRUE(run.pressEscape());
+    int status = 0;
+    ASSERT_TRUE(run.waitExit(1000, &status)) << "still running 1 s after the second Escape";
+    EXPECT_TRUE(exitedWith(status, 0)) << describeStatus(status);
+    EXPECT_EQ(countGlintLines(run.stderrLines()), 0) << run.stderrText();
+    EXPECT_EQ(run.stdoutText(), "");
+}
+
+TEST_F(PlayerEndToEnd, EscapeOnTheSetupDialogEndsWithZeroAndNoPlayerWindow) {
+    ASSERT_TRUE(run.start());
+    ASSERT_TRUE(run.answerDialog("Escape"));
+    int status = -1;
+    bool ended = false;
+    bool playerSeen = false;
+    for (int i = 0; i < 100 && !ended; ++i) {
+        playerSeen = playerSeen || run.desktop().findWindow(PlayerTitle) != 0;
+        ended = run.waitExit(50, &status);
+    }
+    ASSERT_TRUE(ended) << "still running 5 s after Escape on the dialog";
+    EXPECT_TRUE(exitedWith(status, 0)) << describeStatus(status);
+    EXPECT_FALSE(playerSeen);
+    EXPECT_EQ(countGlintLines(run.stderrLines()), 0) << run.stderrText();
+}
+
+TEST_F(PlayerEndToEnd, UnopenableAudioDeviceShowsTheMessageBoxAndEndsWith255) {
+    ASSERT_TRUE(run.start({"SDL_AUDIODRIVER=nosuchdriver"}));
+    ASSERT_TRUE(run.answerDialog("Return"));
+    const unsigned long box = run.desktop().waitForViewable(ErrorTitle, 15000);
+    ASSERT_NE(box, 0u) << "no message box; stderr: " << run.stderrText();
+    // The window was made but is never shown.
+    const unsigned long player = run.desktop().findWindow(PlayerTitle);
+    EXPECT_TRUE(player == 0 || !run.desktop().isViewable(player));
+    EXPECT_TRUE(run.running()) << "the message box must wait for the user";
+
+    ASSERT_TRUE(run.desktop().pressKey(box, "Return"));
+    int status = 0;
+    ASSERT_TRUE(run.waitExit(5000, &status)) << "still running after the message box closed";
+    EXPECT_TRUE(exitedWith(status, 255)) << describeStatus(status);
+    EXPECT_NE(run.stderrText().find("glint: Cannot initialize sound system!\n"), std::string::npos)
+        << run.stderrText();
+}
+
+TEST_F(PlayerEndToEnd, WritesNothingIntoItsWorkingFolder) {
+    const auto before = run.work().listing();
+    ASSERT_FALSE(before.empty());
+    ASSERT_TRUE(run.start());
+    ASSERT_TRUE(run.answerDialog("Return"));
+    ASSERT_TRUE(run.waitForPlayer());
+    run.waitUntilShown(2.0);
+    ASSERT_TRUE(run.pressEscapeTwice());
+    int status = 0;
+    ASSERT_TRUE(run.waitExit(5000, &status));
+    EXPECT_TRUE(exitedWith(status, 0)) << describeStatus(status);
+    EXPECT_EQ(run.work().listing(), before);
+}
+
+} // namespace
+} // namespace glintE2e

@@ -1,0 +1,83 @@
+// One run of the real player, driven from outside: a private Xvfb, a working
+// folder the test fills before the start, the program started there with
+// posix_spawn and an environment of the test's choosing, its stderr kept in a
+// file beside (not inside) the working folder, and the steps a user takes:
+// answer the setup dialog, wait for the player window, press Escape. The
+// program and the X server are always ended with the object. Times are
+// milliseconds unless named seconds. Not thread-safe.
+#pragma once
+
+#include "tests/e2e/child_process.h"
+#include "tests/e2e/desktop_driver.h"
+#include "tests/e2e/temp_folder.h"
+#include "tests/e2e/xvfb_server.h"
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace glintE2e {
+
+// Window titles the program shows.
+extern const char* const SetupTitle;
+extern const char* const PlayerTitle;
+extern const char* const ErrorTitle;
+
+// A file or folder of the generated test content ("data.zuo", "glint.mp3",
+// "data", "data/logo.png", ...).
+std::string contentPath(const std::string& relative);
+
+class PlayerRun {
+  public:
+    PlayerRun();
+
+    // Xvfb answers and the folders exist; otherwise `failure` says why.
+    bool ready() const;
+    std::string failure() const;
+
+    // The program's working folder, to fill before `start`.
+    const TempFolder& work() const { return workFolder; }
+    // Copies the complete generated content (archive, loose pictures, music).
+    bool copyAllContent() const;
+
+    // Starts the program; `env` changes its environment (SDL's dummy audio
+    // driver is set unless `env` names another).
+    bool start(const std::vector<std::string>& env = {});
+    // Waits for the setup dialog and presses Return (OK) or Escape (cancel).
+    bool answerDialog(const std::string& keysym);
+    // Waits until the player window is mapped and notes that moment as the
+    // start of the opening sequence.
+    bool waitForPlayer(int timeoutMs = 15000);
+    // Seconds since the player window was first seen mapped.
+    double secondsShown() const;
+    // Sleeps until `secondsShown()` reaches `seconds` (at once when past).
+    void waitUntilShown(double seconds) const;
+    // Escape into the player window.
+    bool pressEscape();
+    // Escape, and a second Escape once the first has surely been taken: two
+    // quit requests that reach the player before it has handled the first
+    // count as one, so a quick double press would only start the closing
+    // sequence.
+    bool pressEscapeTwice();
+    // True when the program ended within the time, with its wait status.
+    bool waitExit(int timeoutMs, int* status);
+    bool running() { return program.running(); }
+
+    // The lines the program wrote on stderr so far.
+    std::vector<std::string> stderrLines() const;
+    std::string stderrText() const;
+    std::string stdoutText() const;
+
+    DesktopDriver& desktop() { return driver; }
+
+  private:
+    TempFolder scratch;
+    XvfbServer server;
+    DesktopDriver driver;
+    TempFolder workFolder;
+    ChildProcess program;
+    unsigned long player = 0;
+    std::chrono::steady_clock::time_point shownAt;
+};
+
+} // namespace glintE2e

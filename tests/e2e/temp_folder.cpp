@@ -1,0 +1,78 @@
+#include "tests/e2e/temp_folder.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace glintE2e {
+
+TempFolder::TempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "glint-e2e-XXXXXX").string();
+    if (::mkdtemp(pattern.data())) {
+        root = pattern;
+    }
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    if (!root.empty()) {
+        fs::remove_all(root, ignored);
+    }
+}
+
+std::string TempFolder::path(const std::string& relative) const {
+    return relative.empty() ? root : root + "/" + relative;
+}
+
+bool TempFolder::write(const std::string& relative, const std::string& bytes) const {
+    const fs::path p = path(relative);
+    std::error_code ec;
+    fs::create_directories(p.parent_path(), ec);
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+bool TempFolder::copyIn(const std::string& source, const std::string& relative) const {
+    const fs::path target = path(relative);
+    std::error_code ec;
+    fs::create_directories(target.parent_path(), ec);
+    fs::copy(source, target, fs::copy_options::recursive | fs::copy_options::overwrite_existing,
+             ec);
+    return !ec;
+}
+
+bool TempFolder::remove(const std::string& relative) const {
+    std::error_code ec;
+    fs::remove_all(path(relative), ec);
+    return !ec;
+}
+
+std::map<std::string, std::string> TempFolder::listing() const {
+    std::map<std::string, std::string> out;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::end(it);
+         it.increment(ec)) {
+        struct stat info {};
+        if (::lstat(it->path().c_str(), &info) != 0) {
+            continue;
+        }
+        const std::string name = fs::relative(it->path(), root, ec).string();
+        out[name] = (S_ISDIR(info.st_mode) ? std::string("dir ") : std::string("file ")) +
+                    std::to_string(info.st_size) + " " + std::to_string(info.st_mtim.tv_sec) + "." +
+                    std::to_string(info.st_mtim.tv_nsec);
+    }
+    return out;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace glintE2e
