@@ -43,6 +43,13 @@ memcheck: build
 bench: build
 	@bash scripts/bench.sh $(BUILD)
 
+# The screenshots of the dialog, the opening, the main screen and the end
+# title, taken from the real player on a private display, into
+# $(BUILD)/screenshots/.
+.PHONY: screenshots
+screenshots: content
+	@bash scripts/screenshots.sh $(BUILD)
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# Regenerates the player's screenshots into <builddir>/screenshots/:
+#   dialog.png          the setup dialog
+#   opening-00.5s.png   the logo fading in on white
+#   opening-04s.png     the title picture under the logo
+#   opening-12s.png     the main screen fading in, its controls appearing
+#   opening-20s.png     the main screen with its controls
+#   closing-05s.png     the end title, 5 s after Escape
+# Times count from the moment the player window appears. The player runs in
+# <builddir>/content (made by `make content`) on a private Xvfb, even when a
+# display is set, so a desktop is never captured; SDL's silent audio driver
+# keeps it quiet. Every wait has a deadline, and the player is always ended.
+#
+#   bash scripts/screenshots.sh [builddir]      (or: make screenshots)
+set -euo pipefail
+build="${1:-build}"
+here="$(cd "$(dirname "$0")" && pwd)"
+player="$(cd "$build" && pwd)/glint"
+content="$build/content"
+out="$(mkdir -p "$build/screenshots" && cd "$build/screenshots" && pwd)"
+
+for tool in xwininfo xdotool import Xvfb; do
+  command -v "$tool" >/dev/null || { echo "screenshots: $tool is missing (make setup)" >&2; exit 1; }
+done
+[ -x "$player" ] || { echo "screenshots: $player is missing; build first" >&2; exit 1; }
+[ -s "$content/data.zuo" ] || { echo "screenshots: no content in $content (make content)" >&2; exit 1; }
+
+unset DISPLAY
+. "$here/xvfb.sh"
+glint_start_xvfb || exit 1
+
+pid=""
+finish() {
+  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  fi
+  glint_stop_xvfb
+}
+trap finish EXIT
+
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+
+# The id of the mapped top-level window with exactly this title, waiting up
+# to $2 seconds; fails after the deadline.
+wait_for_window() {
+  local title="$1" deadline=$(( $(now_ms) + $2 * 1000 )) id
+  while [ "$(now_ms)" -lt "$deadline" ]; do
+    id="$(xwininfo -root -children | awk -v t="\"$title\":" 'index($0, t) { print $1; exit }')"
+    if [ -n "$id" ] && xwininfo -id "$id" | grep -q 'IsViewable'; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.05
+  done
+  echo "screenshots: no window \"$title\" within $2 s" >&2
+  return 1
+}
+
+# Waits until $2 ms after $1 (a now_ms value), then shoots the screen.
+shoot_at() {
+  local start="$1" after="$2" file="$3" left
+  left=$(( start + after - $(now_ms) ))
+  if [ "$left" -gt 0 ]; then
+    sleep "$(printf '%d.%03d' $(( left / 1000 )) $(( left % 1000 )))"
+  fi
+  import -window root "$out/$file"
+  echo "screenshots: $out/$file"
+}
+
+(cd "$content" && exec env SDL_AUDIODRIVER=dummy "$player") 2>"$out/stderr.txt" &
+pid=$!
+
+dialog="$(wait_for_window "keltraWorks :: Setup" 20)"
+sleep 0.5 # let the dialog finish drawing its picture
+import -window "$dialog" "$out/dialog.png"
+echo "screenshots: $out/dialog.png"
+xdotool windowfocus --sync "$dialog" key Return
+
+main="$(wait_for_window "TEV/VORMILA :: [ GLINT ]" 20)"
+shown="$(now_ms)"
+xdotool mousemove 1023 767 # the pointer away from every control
+shoot_at "$shown" 500 opening-00.5s.png
+shoot_at "$shown" 4000 opening-04s.png
+shoot_at "$shown" 12000 opening-12s.png
+shoot_at "$shown" 20000 opening-20s.png
+
+xdotool windowfocus --sync "$main" key Escape
+closing="$(now_ms)"
+shoot_at "$closing" 5000 closing-05s.png
+xdotool windowfocus --sync "$main" key Escape
+
+for _ in $(seq 1 50); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null; then
+  echo "screenshots: the player did not end after the second Escape" >&2
+  exit 1
+fi
+status=0
+wait "$pid" || status=$?
+pid=""
+if [ "$status" -ne 0 ]; then
+  echo "screenshots: the player ended with status $status; see $out/stderr.txt" >&2
+  exit 1
+fi
