@@ -11,6 +11,7 @@ packages=(
   libfltk1.3-dev libmpg123-dev libmp3lame-dev libcairo2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
+  xfonts-base # core X fonts: SDL draws its message box with them
 )
 
 missing=()
