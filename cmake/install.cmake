@@ -43,7 +43,8 @@ install(CODE "
     TYPE DIRECTORY FILES \"\${content}/data\")")
 
 # The desktop entry names the launcher by its full path under the prefix
-# given at install time, which is known only then.
+# given at install time, which is known only then; Exec quotes it, since a
+# prefix may hold spaces.
 install(CODE "
   set(GLINT_LAUNCHER \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/glint-player\")
   configure_file(\"${CMAKE_SOURCE_DIR}/dist/glint.desktop.in\"

@@ -61,7 +61,7 @@ done
 "$prefix/bin/zuo" verify "$prefix/share/glint/data.zuo" >/dev/null ||
   problem "the installed archive does not verify"
 desktop="$prefix/share/applications/glint.desktop"
-grep -qxF "Exec=$prefix/bin/glint-player" "$desktop" || problem "glint.desktop does not start the launcher"
+grep -qxF "Exec=\"$prefix/bin/glint-player\"" "$desktop" || problem "glint.desktop does not start the launcher"
 grep -qx "Icon=glint" "$desktop" || problem "glint.desktop names no icon"
 grep -qx "Type=Application" "$desktop" || problem "glint.desktop is no application entry"
 # The PNG header: IHDR, width 256, height 256, 8 bits, RGBA.
