@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <thread>
+#include <time.h>
 #include <vector>
 
 #if defined(__SSE__)
@@ -35,6 +36,12 @@ void flushDenormalsToZero() {
 #endif
 }
 
+double threadCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
 } // namespace
 
 bool writeMusic(const std::string& path, double seconds, MusicReport* report,
@@ -46,8 +53,10 @@ bool writeMusic(const std::string& path, double seconds, MusicReport* report,
     BlockQueue<Chunk> queue(8);
     const int64_t total = std::llround(seconds * SampleRate);  // as MusicSynth counts
 
-    std::thread producer([&queue, seconds] {
+    double synthesisCpu = 0;
+    std::thread producer([&queue, &synthesisCpu, seconds] {
         flushDenormalsToZero();
+        const double cpuAtStart = threadCpuSeconds();
         MusicSynth synth(seconds);
         while (synth.position() < synth.totalFrames()) {
             Chunk chunk;
@@ -61,6 +70,7 @@ bool writeMusic(const std::string& path, double seconds, MusicReport* report,
                 return;  // the encoder gave up
             }
         }
+        synthesisCpu = threadCpuSeconds() - cpuAtStart;
         queue.close();
     });
 
@@ -69,8 +79,13 @@ bool writeMusic(const std::string& path, double seconds, MusicReport* report,
     int64_t done = 0;
     float lowest = 1;
     bool ok = true;
+    double encodingCpu = 0;
     while (queue.pop(chunk)) {
-        if (!encoder.encode(chunk.left.data(), chunk.right.data(), chunk.frames, error)) {
+        const double before = threadCpuSeconds();
+        const bool encoded =
+            encoder.encode(chunk.left.data(), chunk.right.data(), chunk.frames, error);
+        encodingCpu += threadCpuSeconds() - before;
+        if (!encoded) {
             ok = false;
             break;
         }
@@ -90,16 +105,20 @@ bool writeMusic(const std::string& path, double seconds, MusicReport* report,
     if (!ok) {
         return false;
     }
-    char summary[160];
-    std::snprintf(summary, sizeof summary, "music: %s, %.0f s of audio, %.1f MB, in %.1f s",
+    char summary[320];
+    std::snprintf(summary, sizeof summary,
+                  "music: %s, %.0f s of audio, %.1f MB, in %.1f s (processor time: synthesis "
+                  "%.1f s, encoding %.1f s)",
                   path.c_str(), seconds, double(encoder.bytesWritten()) / 1e6,
-                  progress.elapsedSeconds());
+                  progress.elapsedSeconds(), synthesisCpu, encodingCpu);
     progress.finish(summary);
     if (report) {
         report->wallSeconds = progress.elapsedSeconds();
         report->bytes = encoder.bytesWritten();
         report->frames = done;
         report->lowestLimiterGain = lowest;
+        report->synthesisCpuSeconds = synthesisCpu;
+        report->encodingCpuSeconds = encodingCpu;
     }
     return true;
 }

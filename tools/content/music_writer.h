@@ -14,6 +14,8 @@ struct MusicReport {
     uint64_t bytes = 0;
     int64_t frames = 0;
     float lowestLimiterGain = 1;
+    double synthesisCpuSeconds = 0;  // processor time of the synthesis thread
+    double encodingCpuSeconds = 0;   // processor time spent in the encoder
 };
 
 // `seconds` is the recording's length (MusicSeconds for the real one; less
