@@ -159,7 +159,7 @@ void drawMainBackground(cairo_t* cr) {
     cairo_set_source(cr, tube);
     cairo_fill(cr);
     cairo_pattern_destroy(tube);
-    const double midY = 394;  // both traces swing about this line
+    const double midY = 394; // both traces swing about this line
     cairo_set_line_width(cr, 1);
     for (double x = Screen.x + 17; x < Screen.x + Screen.w; x += 40) {
         setColour(cr, palette::Ice, 0.07);
@@ -213,8 +213,7 @@ void drawEndTitleBackground(cairo_t* cr) {
     paintNightSky(cr, all, horizon);
     // The sun has set: only its afterglow is left, on the left side. The
     // right side, where the credits scroll, stays dark and calm.
-    cairo_pattern_t* afterglow =
-        cairo_pattern_create_radial(250, horizon, 10, 250, horizon, 520);
+    cairo_pattern_t* afterglow = cairo_pattern_create_radial(250, horizon, 10, 250, horizon, 520);
     addStop(afterglow, 0, palette::Ember, 0.45);
     addStop(afterglow, 0.35, palette::Dusk, 0.25);
     addStop(afterglow, 1, palette::Dusk, 0);

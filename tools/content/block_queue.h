@@ -12,8 +12,7 @@
 
 namespace keltraWorks {
 
-template <class T>
-class BlockQueue {
+template <class T> class BlockQueue {
   public:
     explicit BlockQueue(size_t capacity) : capacity(capacity) {}
 

@@ -14,7 +14,7 @@ namespace keltraWorks {
 
 struct ContentOptions {
     std::string folder = "content";
-    double musicSeconds = MusicSeconds;  // less for a quick recording
+    double musicSeconds = MusicSeconds; // less for a quick recording
     bool pictures = true;
     bool music = true;
 };

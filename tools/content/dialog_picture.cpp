@@ -55,8 +55,8 @@ std::string dialogPictureHeader(const IndexedImage& picture) {
         text += "};\n\n";
     };
     table("inline const unsigned char glintDialogPicturePalette[256 * 3]", picture.palette);
-    table("inline const unsigned char glintDialogPictureIndices[" +
-              std::to_string(picture.width) + " * " + std::to_string(picture.height) + "]",
+    table("inline const unsigned char glintDialogPictureIndices[" + std::to_string(picture.width) +
+              " * " + std::to_string(picture.height) + "]",
           picture.indices);
     return text;
 }

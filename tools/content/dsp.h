@@ -14,8 +14,12 @@ namespace keltraWorks {
 constexpr int SampleRate = 44100;
 constexpr float Pi = 3.14159265358979f;
 
-inline float midiToHz(float note) { return 440.0f * std::exp2((note - 69.0f) / 12.0f); }
-inline float dbToGain(float db) { return std::pow(10.0f, db / 20.0f); }
+inline float midiToHz(float note) {
+    return 440.0f * std::exp2((note - 69.0f) / 12.0f);
+}
+inline float dbToGain(float db) {
+    return std::pow(10.0f, db / 20.0f);
+}
 
 enum class Wave { Sine, Saw, Square, Triangle };
 
@@ -67,7 +71,9 @@ inline float tableAt(const float* t, uint32_t phase) {
     return t[i] + (t[i + 1] - t[i]) * frac;
 }
 
-inline float sineAt(uint32_t phase) { return tableAt(WaveTables::get().sine(), phase); }
+inline float sineAt(uint32_t phase) {
+    return tableAt(WaveTables::get().sine(), phase);
+}
 
 inline uint32_t cyclesToPhase(float cycles) {
     return uint32_t(int64_t(double(cycles) * 4294967296.0));

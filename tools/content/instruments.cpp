@@ -15,7 +15,9 @@ float fallMul(float seconds) {
     return std::exp(-6.9078f / std::max(1.0f, seconds * SampleRate));
 }
 
-uint32_t phaseOffset(float cycles) { return uint32_t(int64_t(cycles * 4294967296.0f)); }
+uint32_t phaseOffset(float cycles) {
+    return uint32_t(int64_t(cycles * 4294967296.0f));
+}
 
 // A fixed starting phase per pitch, so unison oscillators do not start in
 // step (which sounds like a click of comb filtering) yet every run agrees.
@@ -477,8 +479,8 @@ void AtmosphereBed::render(float* left, float* right, int n, float motion) {
     case Atmosphere::Waves: {
         // A swell every few seconds: sin^2 keeps the quiet troughs long.
         const float swellL = 0.15f + 0.85f * (0.5f + 0.5f * slow2) * (0.5f + 0.5f * slow2);
-        const float swellR = 0.15f + 0.85f * (0.5f - 0.5f * slow2) * (0.5f - 0.5f * slow2) *
-                                         (0.6f + 0.4f * slow);
+        const float swellR =
+            0.15f + 0.85f * (0.5f - 0.5f * slow2) * (0.5f - 0.5f * slow2) * (0.6f + 0.4f * slow);
         filterL.set(380 + 1300 * swellL, 0.6f);
         filterR.set(380 + 1300 * swellR, 0.6f);
         for (int i = 0; i < n; ++i) {

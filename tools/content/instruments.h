@@ -21,13 +21,13 @@ PanGains panGains(float pan);
 // with its own envelope: pads, basses, leads and chord stabs.
 struct SynthPatch {
     Wave wave1 = Wave::Saw, wave2 = Wave::Saw;
-    float detuneCents = 7;   // oscillator 2 against oscillator 1
-    float mix2 = 0.5f;       // level of oscillator 2
-    float sub = 0;           // level of a sine an octave below
-    float cutoff = 1200;     // Hz before the envelope
-    float envAmount = 0;     // Hz the filter envelope adds at its peak
-    float keyTrack = 0.5f;   // 0..1, how far the cutoff follows pitch
-    float resonance = 0.8f;  // filter Q
+    float detuneCents = 7;  // oscillator 2 against oscillator 1
+    float mix2 = 0.5f;      // level of oscillator 2
+    float sub = 0;          // level of a sine an octave below
+    float cutoff = 1200;    // Hz before the envelope
+    float envAmount = 0;    // Hz the filter envelope adds at its peak
+    float keyTrack = 0.5f;  // 0..1, how far the cutoff follows pitch
+    float resonance = 0.8f; // filter Q
     float attack = 0.01f, decay = 0.3f, sustain = 0.7f, release = 0.4f;
     float filterAttack = 0.005f, filterDecay = 0.4f;
     float level = 0.2f;
@@ -78,13 +78,13 @@ class PadInstrument {
 
 // Two-operator FM: bells, glassy keys and electric-piano tones.
 struct FmPatch {
-    float ratio = 3.5f;        // modulator frequency / carrier frequency
-    float index = 0.4f;        // modulation depth at the start, in cycles
-    float indexDecay = 0.5f;   // seconds for the depth to fall by 60 dB
-    float indexFloor = 0.05f;  // depth that remains
+    float ratio = 3.5f;       // modulator frequency / carrier frequency
+    float index = 0.4f;       // modulation depth at the start, in cycles
+    float indexDecay = 0.5f;  // seconds for the depth to fall by 60 dB
+    float indexFloor = 0.05f; // depth that remains
     float attack = 0.002f, decay = 1.5f, sustain = 0, release = 0.6f;
     float level = 0.15f;
-    float shimmerCents = 0;    // a second, detuned carrier when not 0
+    float shimmerCents = 0; // a second, detuned carrier when not 0
 };
 
 class FmVoice {
@@ -139,7 +139,7 @@ class PluckVoice {
     static constexpr int Max = 2048;
     std::array<float, Max> line{};
     int write = 0;
-    float delay = 100;  // frames, fractional
+    float delay = 100; // frames, fractional
     float loopGain = 0.99f, damping = 0.5f, last = 0;
     float energy = 0;
     float gain = 0;
@@ -149,8 +149,7 @@ class PluckVoice {
 
 // A fixed-size pool of voices; a new note takes a silent voice, or else the
 // one started longest ago.
-template <class Voice, int N>
-struct VoicePool {
+template <class Voice, int N> struct VoicePool {
     std::array<Voice, N> voices;
     std::array<unsigned, N> started{};
     unsigned clock = 0;
@@ -175,7 +174,7 @@ struct VoicePool {
 enum class Drum { Kick, Snare, Clap, Hat, OpenHat, Shaker, Rim, Count };
 
 struct DrumKitTuning {
-    float kickPitch = 48;     // Hz at the end of the sweep
+    float kickPitch = 48; // Hz at the end of the sweep
     float kickDecay = 0.45f;
     float snareTone = 185;
     float hatTone = 8000;
@@ -214,7 +213,7 @@ class DrumKit {
         float sweep = 0;
         Hit body, click;
         float clickTone = 0;
-        float rise = 0;  // half-millisecond fade-in of the click
+        float rise = 0; // half-millisecond fade-in of the click
     };
     Kick kicks[2];
     int nextKick = 0;

@@ -14,9 +14,9 @@ namespace keltraWorks {
 enum class Align { Left, Centre, Right };
 
 struct TextStyle {
-    double size = 16;     // em size in pixels
+    double size = 16; // em size in pixels
     bool bold = false;
-    double tracking = 0;  // extra pixels after every character but the last
+    double tracking = 0; // extra pixels after every character but the last
 };
 
 double textWidth(cairo_t* cr, const std::string& utf8, const TextStyle& style);

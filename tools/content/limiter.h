@@ -28,8 +28,8 @@ class Limiter {
     float ceiling;
     float risePerBlock;
     float held[2][BlockFrames] = {};
-    float heldNeed = 1;   // gain the held block needs
-    float gain = 1;       // gain at the end of the last written block
+    float heldNeed = 1; // gain the held block needs
+    float gain = 1;     // gain at the end of the last written block
     float lowest = 1;
 };
 

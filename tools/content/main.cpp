@@ -21,7 +21,9 @@
 // the life of the process and never frees them. Sanitizer builds run this
 // program at build time (for the dialog picture), so the leak checker is told
 // to ignore those; without a leak checker this function is never called.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
 
 namespace {
 

@@ -7,7 +7,9 @@
 
 namespace keltraWorks {
 
-Mp3Encoder::~Mp3Encoder() { abandon(); }
+Mp3Encoder::~Mp3Encoder() {
+    abandon();
+}
 
 void Mp3Encoder::abandon() {
     if (file) {
@@ -70,8 +72,8 @@ bool Mp3Encoder::encode(const float* left, const float* right, int frames, std::
     }
     // LAME's own bound for its output: 1.25 x frames + 7200 bytes.
     buffer.resize(size_t(frames) * 5 / 4 + 7200);
-    const int n = lame_encode_buffer_ieee_float(lame, left, right, frames, buffer.data(),
-                                                int(buffer.size()));
+    const int n =
+        lame_encode_buffer_ieee_float(lame, left, right, frames, buffer.data(), int(buffer.size()));
     if (n < 0) {
         *error = "the MP3 encoder failed (" + std::to_string(n) + ")";
         return false;

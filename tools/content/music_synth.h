@@ -31,21 +31,21 @@ class MusicSynth {
     float lowestLimiterGain() const { return limiter.lowestGain(); }
 
     // The ceiling the limiter holds every sample under.
-    static constexpr float Ceiling = 0.8414f;  // -1.5 dBFS
+    static constexpr float Ceiling = 0.8414f; // -1.5 dBFS
 
   private:
-    void synthesise(float* left, float* right, int n);  // before the limiter
+    void synthesise(float* left, float* right, int n); // before the limiter
 
     int64_t total;
     int64_t fadedEnd;
     std::array<int64_t, SectionCount + 1> starts{};
     int section = -1;
     std::unique_ptr<SectionSynth> current;
-    int64_t synthPosition = 0;  // ahead of `written` by one limiter block
+    int64_t synthPosition = 0; // ahead of `written` by one limiter block
     int64_t written = 0;
     Limiter limiter{Ceiling};
     float pendingL[Limiter::BlockFrames], pendingR[Limiter::BlockFrames];
-    int pendingAt = Limiter::BlockFrames;  // frames of `pending` already handed out
+    int pendingAt = Limiter::BlockFrames; // frames of `pending` already handed out
 };
 
 } // namespace keltraWorks

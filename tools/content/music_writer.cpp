@@ -44,14 +44,13 @@ double threadCpuSeconds() {
 
 } // namespace
 
-bool writeMusic(const std::string& path, double seconds, MusicReport* report,
-                std::string* error) {
+bool writeMusic(const std::string& path, double seconds, MusicReport* report, std::string* error) {
     Mp3Encoder encoder;
     if (!encoder.open(path, error)) {
         return false;
     }
     BlockQueue<Chunk> queue(8);
-    const int64_t total = std::llround(seconds * SampleRate);  // as MusicSynth counts
+    const int64_t total = std::llround(seconds * SampleRate); // as MusicSynth counts
 
     double synthesisCpu = 0;
     std::thread producer([&queue, &synthesisCpu, seconds] {
@@ -60,14 +59,14 @@ bool writeMusic(const std::string& path, double seconds, MusicReport* report,
         MusicSynth synth(seconds);
         while (synth.position() < synth.totalFrames()) {
             Chunk chunk;
-            chunk.frames = int(std::min<int64_t>(ChunkFrames,
-                                                 synth.totalFrames() - synth.position()));
+            chunk.frames =
+                int(std::min<int64_t>(ChunkFrames, synth.totalFrames() - synth.position()));
             chunk.left.resize(size_t(chunk.frames));
             chunk.right.resize(size_t(chunk.frames));
             synth.render(chunk.left.data(), chunk.right.data(), chunk.frames);
             chunk.lowestGain = synth.lowestLimiterGain();
             if (!queue.push(std::move(chunk))) {
-                return;  // the encoder gave up
+                return; // the encoder gave up
             }
         }
         synthesisCpu = threadCpuSeconds() - cpuAtStart;

@@ -14,13 +14,12 @@ struct MusicReport {
     uint64_t bytes = 0;
     int64_t frames = 0;
     float lowestLimiterGain = 1;
-    double synthesisCpuSeconds = 0;  // processor time of the synthesis thread
-    double encodingCpuSeconds = 0;   // processor time spent in the encoder
+    double synthesisCpuSeconds = 0; // processor time of the synthesis thread
+    double encodingCpuSeconds = 0;  // processor time spent in the encoder
 };
 
 // `seconds` is the recording's length (MusicSeconds for the real one; less
 // for a quick recording with every section start scaled down alike).
-bool writeMusic(const std::string& path, double seconds, MusicReport* report,
-                std::string* error);
+bool writeMusic(const std::string& path, double seconds, MusicReport* report, std::string* error);
 
 } // namespace keltraWorks

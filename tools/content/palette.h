@@ -13,19 +13,19 @@ struct Colour {
 
 namespace palette {
 
-constexpr Colour NightDeep{0.035, 0.047, 0.118};    // top of the night sky
-constexpr Colour Night{0.071, 0.086, 0.200};        // the main surfaces
-constexpr Colour NightHaze{0.149, 0.149, 0.329};    // low sky above the horizon
-constexpr Colour Dusk{0.420, 0.259, 0.471};         // violet at the horizon
-constexpr Colour Ember{1.000, 0.510, 0.353};        // warm sun, lower half
-constexpr Colour Glint{1.000, 0.827, 0.471};        // gold highlight
-constexpr Colour Ice{0.553, 0.863, 1.000};          // cool accent
-constexpr Colour Mist{0.949, 0.937, 0.980};         // light text
-constexpr Colour MistDim{0.659, 0.659, 0.784};      // secondary text
-constexpr Colour Ink{0.102, 0.106, 0.239};          // dark ink of the logo
-constexpr Colour DawnTop{0.925, 0.918, 0.973};      // title picture, top
-constexpr Colour DawnLow{0.996, 0.925, 0.878};      // title picture, horizon
-constexpr Colour ScreenGlass{0.024, 0.035, 0.078};  // oscilloscope screen
+constexpr Colour NightDeep{0.035, 0.047, 0.118};   // top of the night sky
+constexpr Colour Night{0.071, 0.086, 0.200};       // the main surfaces
+constexpr Colour NightHaze{0.149, 0.149, 0.329};   // low sky above the horizon
+constexpr Colour Dusk{0.420, 0.259, 0.471};        // violet at the horizon
+constexpr Colour Ember{1.000, 0.510, 0.353};       // warm sun, lower half
+constexpr Colour Glint{1.000, 0.827, 0.471};       // gold highlight
+constexpr Colour Ice{0.553, 0.863, 1.000};         // cool accent
+constexpr Colour Mist{0.949, 0.937, 0.980};        // light text
+constexpr Colour MistDim{0.659, 0.659, 0.784};     // secondary text
+constexpr Colour Ink{0.102, 0.106, 0.239};         // dark ink of the logo
+constexpr Colour DawnTop{0.925, 0.918, 0.973};     // title picture, top
+constexpr Colour DawnLow{0.996, 0.925, 0.878};     // title picture, horizon
+constexpr Colour ScreenGlass{0.024, 0.035, 0.078}; // oscilloscope screen
 
 } // namespace palette
 

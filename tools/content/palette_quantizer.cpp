@@ -72,8 +72,7 @@ IndexedImage quantize(int width, int height, const std::vector<uint8_t>& rgb, in
         const int axis = box.axis;
         std::sort(swatches.begin() + long(box.begin), swatches.begin() + long(box.end),
                   [axis](const Swatch& a, const Swatch& b) {
-                      return a.rgb[axis] != b.rgb[axis] ? a.rgb[axis] < b.rgb[axis]
-                                                        : a.rgb < b.rgb;
+                      return a.rgb[axis] != b.rgb[axis] ? a.rgb[axis] < b.rgb[axis] : a.rgb < b.rgb;
                   });
         uint64_t total = 0;
         for (size_t i = box.begin; i < box.end; ++i) {

@@ -13,13 +13,12 @@ namespace keltraWorks {
 struct IndexedImage {
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> palette;  // 256 x RGB; unused entries are black
-    std::vector<uint8_t> indices;  // width x height, rows top first
+    std::vector<uint8_t> palette; // 256 x RGB; unused entries are black
+    std::vector<uint8_t> indices; // width x height, rows top first
 };
 
 // `rgb` holds width x height x 3 bytes. `colours` is 1..256. An empty result
 // (width 0) when the sizes do not match.
-IndexedImage quantize(int width, int height, const std::vector<uint8_t>& rgb,
-                      int colours = 256);
+IndexedImage quantize(int width, int height, const std::vector<uint8_t>& rgb, int colours = 256);
 
 } // namespace keltraWorks

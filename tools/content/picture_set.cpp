@@ -14,8 +14,8 @@ namespace {
 
 const char* const ButtonNames[] = {"play", "pause", "stop", "prev", "next"};
 
-std::vector<PictureSpec> makeSpecs() {
-    std::vector<PictureSpec> specs = {
+std::vector<PictureEntry> makeList() {
+    std::vector<PictureEntry> entries = {
         {"data/background_title.png", 1024, 768, false},
         {"data/logo.png", 1024, 768, true},
         {"data/background_main.png", 1024, 768, false},
@@ -27,19 +27,20 @@ std::vector<PictureSpec> makeSpecs() {
     };
     for (const char* state : {"off", "on"}) {
         for (const char* name : {"pause", "stop", "prev", "next", "play"}) {
-            specs.push_back({std::string("data/gui/") + name + "_" + state + ".png", 64, 64, true});
+            entries.push_back(
+                {std::string("data/gui/") + name + "_" + state + ".png", 64, 64, true});
         }
     }
     for (int d = 0; d <= 9; ++d) {
-        specs.push_back(
+        entries.push_back(
             {"data/font/" + std::to_string(d) + ".png", DigitWidth, CaptionHeight, true});
     }
-    specs.push_back({"data/font/dots.png", ColonWidth, CaptionHeight, true});
+    entries.push_back({"data/font/dots.png", ColonWidth, CaptionHeight, true});
     for (int t = 1; t <= 10; ++t) {
-        specs.push_back(
+        entries.push_back(
             {"data/gui/track" + std::to_string(t) + ".png", TrackNameWidth, CaptionHeight, true});
     }
-    return specs;
+    return entries;
 }
 
 bool endsWith(const std::string& s, const std::string& tail) {
@@ -48,14 +49,14 @@ bool endsWith(const std::string& s, const std::string& tail) {
 
 } // namespace
 
-const std::vector<PictureSpec>& pictureSpecs() {
-    static const std::vector<PictureSpec> specs = makeSpecs();
-    return specs;
+const std::vector<PictureEntry>& pictureList() {
+    static const std::vector<PictureEntry> entries = makeList();
+    return entries;
 }
 
-bool drawPicture(const PictureSpec& spec, Canvas& canvas) {
+bool drawPicture(const PictureEntry& entry, Canvas& canvas) {
     cairo_t* cr = canvas.context();
-    const std::string& p = spec.path;
+    const std::string& p = entry.path;
     if (p == "data/background_title.png") {
         drawTitleBackground(cr);
     } else if (p == "data/logo.png") {
@@ -94,28 +95,28 @@ bool drawPicture(const PictureSpec& spec, Canvas& canvas) {
 
 bool writePictures(const std::string& folder, std::vector<std::string>* written,
                    std::string* error) {
-    for (const PictureSpec& spec : pictureSpecs()) {
-        const std::filesystem::path target = std::filesystem::path(folder) / spec.path;
+    for (const PictureEntry& entry : pictureList()) {
+        const std::filesystem::path target = std::filesystem::path(folder) / entry.path;
         std::error_code ec;
         std::filesystem::create_directories(target.parent_path(), ec);
         if (ec) {
             *error = "cannot create \"" + target.parent_path().string() + "\": " + ec.message();
             return false;
         }
-        Canvas canvas(spec.width, spec.height, spec.alpha);
-        if (!drawPicture(spec, canvas)) {
-            *error = "cannot draw \"" + spec.path + "\"";
+        Canvas canvas(entry.width, entry.height, entry.alpha);
+        if (!drawPicture(entry, canvas)) {
+            *error = "cannot draw \"" + entry.path + "\"";
             return false;
         }
-        const auto png = encodePng(spec.width, spec.height, spec.alpha, canvas.pixels());
+        const auto png = encodePng(entry.width, entry.height, entry.alpha, canvas.pixels());
         if (png.empty() || !writeFileAtomically(target.string(), png, error)) {
             if (png.empty()) {
-                *error = "cannot encode \"" + spec.path + "\"";
+                *error = "cannot encode \"" + entry.path + "\"";
             }
             return false;
         }
         if (written) {
-            written->push_back(spec.path);
+            written->push_back(entry.path);
         }
     }
     return true;

@@ -10,19 +10,19 @@
 
 namespace keltraWorks {
 
-struct PictureSpec {
-    std::string path;  // relative, forward slashes: "data/gui/play_on.png"
+struct PictureEntry {
+    std::string path; // relative, forward slashes: "data/gui/play_on.png"
     int width;
     int height;
-    bool alpha;        // RGBA when true, RGB otherwise
+    bool alpha; // RGBA when true, RGB otherwise
 };
 
 // All 39, in the player's load order.
-const std::vector<PictureSpec>& pictureSpecs();
+const std::vector<PictureEntry>& pictureList();
 
-// Draws the picture `spec` names onto a fresh canvas of its size.
+// Draws the picture `entry` names onto a fresh canvas of its size.
 // False for a path that is not in the list.
-bool drawPicture(const PictureSpec& spec, Canvas& canvas);
+bool drawPicture(const PictureEntry& entry, Canvas& canvas);
 
 // Draws every picture and writes it as PNG under `folder` (creating the
 // data/... folders), returning the written relative paths in list order.

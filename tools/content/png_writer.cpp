@@ -42,8 +42,7 @@ uint8_t paeth(int a, int b, int c) {
 // bytes, read as signed, add up to the least: the usual heuristic that keeps
 // smooth gradients small. `trial` and `best` are scratch rows of n + 1 bytes.
 void filterRow(const uint8_t* row, const uint8_t* above, size_t n, int bpp,
-               std::vector<uint8_t>& trial, std::vector<uint8_t>& best,
-               std::vector<uint8_t>& out) {
+               std::vector<uint8_t>& trial, std::vector<uint8_t>& best, std::vector<uint8_t>& out) {
     uint64_t bestCost = ~uint64_t(0);
     for (uint8_t type = 0; type < 5; ++type) {
         trial[0] = type;
@@ -54,11 +53,20 @@ void filterRow(const uint8_t* row, const uint8_t* above, size_t n, int bpp,
             const int c = (above && i >= size_t(bpp)) ? above[i - bpp] : 0;
             uint8_t v = row[i];
             switch (type) {
-            case 1: v = uint8_t(v - a); break;
-            case 2: v = uint8_t(v - b); break;
-            case 3: v = uint8_t(v - ((a + b) >> 1)); break;
-            case 4: v = uint8_t(v - paeth(a, b, c)); break;
-            default: break;
+            case 1:
+                v = uint8_t(v - a);
+                break;
+            case 2:
+                v = uint8_t(v - b);
+                break;
+            case 3:
+                v = uint8_t(v - ((a + b) >> 1));
+                break;
+            case 4:
+                v = uint8_t(v - paeth(a, b, c));
+                break;
+            default:
+                break;
             }
             trial[i + 1] = v;
             cost += v < 128 ? v : 256 - v;
@@ -89,8 +97,7 @@ std::vector<uint8_t> encodePng(int width, int height, bool withAlpha,
     }
     uLongf packedSize = compressBound(uLong(filtered.size()));
     std::vector<uint8_t> packed(packedSize);
-    if (compress2(packed.data(), &packedSize, filtered.data(), uLong(filtered.size()), 6) !=
-        Z_OK) {
+    if (compress2(packed.data(), &packedSize, filtered.data(), uLong(filtered.size()), 6) != Z_OK) {
         return {};
     }
     packed.resize(packedSize);
@@ -99,11 +106,11 @@ std::vector<uint8_t> encodePng(int width, int height, bool withAlpha,
     std::vector<uint8_t> header;
     putU32(header, uint32_t(width));
     putU32(header, uint32_t(height));
-    header.push_back(8);                   // bits per channel
-    header.push_back(withAlpha ? 6 : 2);   // truecolour with or without alpha
-    header.push_back(0);                   // deflate
-    header.push_back(0);                   // adaptive filtering
-    header.push_back(0);                   // not interlaced
+    header.push_back(8);                 // bits per channel
+    header.push_back(withAlpha ? 6 : 2); // truecolour with or without alpha
+    header.push_back(0);                 // deflate
+    header.push_back(0);                 // adaptive filtering
+    header.push_back(0);                 // not interlaced
     putChunk(out, "IHDR", header);
     putChunk(out, "IDAT", packed);
     putChunk(out, "IEND", {});

@@ -79,8 +79,7 @@ void paintSunOverWater(cairo_t* cr, Rect area, double cx, double horizonY, doubl
     cairo_save(cr);
     cairo_rectangle(cr, area.x, area.y, area.w, horizonY - area.y);
     cairo_clip(cr);
-    cairo_pattern_t* disc =
-        cairo_pattern_create_linear(0, horizonY - radius, 0, horizonY);
+    cairo_pattern_t* disc = cairo_pattern_create_linear(0, horizonY - radius, 0, horizonY);
     addStop(disc, 0, palette::Glint);
     addStop(disc, 1, palette::Ember);
     cairo_set_source(cr, disc);

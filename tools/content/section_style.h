@@ -33,19 +33,19 @@ struct DrumPatterns {
 
 struct SectionStyle {
     std::string title;
-    int root = 50;                      // MIDI note of the tonic
-    std::array<int, 7> mode{};          // semitones of the scale
+    int root = 50;             // MIDI note of the tonic
+    std::array<int, 7> mode{}; // semitones of the scale
     float bpm = 90;
-    int stepsPerBeat = 4;               // 4: sixteenths, 3: triplets
+    int stepsPerBeat = 4; // 4: sixteenths, 3: triplets
     int beatsPerBar = 4;
-    float swing = 0;                    // 0..0.3 of a step, on the off-steps
+    float swing = 0;                             // 0..0.3 of a step, on the off-steps
     std::vector<int> progressionA, progressionB; // scale degrees, one per chord
     int barsPerChord = 2;
-    float energy = 0.8f;                // scales the arrangement's intensity
+    float energy = 0.8f; // scales the arrangement's intensity
 
     SynthPatch pad;
-    int padBase = 60;                   // lowest note of the pad's voicing
-    float padWobble = 0;                // depth of a faster filter sway, 0..1
+    int padBase = 60;    // lowest note of the pad's voicing
+    float padWobble = 0; // depth of a faster filter sway, 0..1
 
     SynthPatch bass;
     int bassBase = 36;
@@ -65,7 +65,7 @@ struct SectionStyle {
     FmPatch leadFm;
     SynthPatch leadSynth;
     int leadBase = 72;
-    float leadDensity = 0.3f;           // chance of a note on a strong step
+    float leadDensity = 0.3f; // chance of a note on a strong step
 
     DrumKitTuning kit;
     DrumPatterns drums;
@@ -75,7 +75,7 @@ struct SectionStyle {
 
     float delayBeats = 0.75f, delayFeedback = 0.35f;
     float reverbSize = 1, reverbDecay = 3, reverbDamping = 0.4f, reverbMix = 0.6f;
-    float master = 1;                   // evens out the pieces' loudness
+    float master = 1; // evens out the pieces' loudness
 };
 
 // The ten pieces, in order.

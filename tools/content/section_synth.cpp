@@ -23,11 +23,16 @@ constexpr float OpenHatFrom = 0.72f;
 
 float stepVelocity(char c) {
     switch (c) {
-    case 'X': return 1.0f;
-    case 'x': return 0.8f;
-    case 'o': return 0.55f;
-    case '-': return 0.3f;
-    default: return 0.0f;
+    case 'X':
+        return 1.0f;
+    case 'x':
+        return 0.8f;
+    case 'o':
+        return 0.55f;
+    case '-':
+        return 0.3f;
+    default:
+        return 0.0f;
     }
 }
 
@@ -43,7 +48,9 @@ int pick(Random& rnd, const std::vector<std::string>& variants) {
     return variants.empty() ? 0 : rnd.below(int(variants.size()));
 }
 
-float raisedCosine(double u) { return float(0.5 - 0.5 * std::cos(M_PI * std::clamp(u, 0.0, 1.0))); }
+float raisedCosine(double u) {
+    return float(0.5 - 0.5 * std::cos(M_PI * std::clamp(u, 0.0, 1.0)));
+}
 
 } // namespace
 
@@ -128,7 +135,7 @@ void SectionSynth::planArrangement(uint64_t seed) {
 std::vector<SectionSynth::LeadNote> SectionSynth::makeMotif(float density) {
     std::vector<LeadNote> notes;
     const int steps = 2 * stepsPerBar;
-    int degree = rnd.below(3) * 2;  // start on a chord tone
+    int degree = rnd.below(3) * 2; // start on a chord tone
     for (int s = 0; s < steps; ++s) {
         const bool onBeat = s % style.stepsPerBeat == 0;
         const bool downBeat = s % stepsPerBar == 0;
@@ -139,7 +146,7 @@ std::vector<SectionSynth::LeadNote> SectionSynth::makeMotif(float density) {
         const int move = rnd.below(5) - 2;
         degree = std::clamp(degree + move, -2, 9);
         if (onBeat && (degree % 2 != 0) && rnd.chance(0.6)) {
-            degree += 1;  // strong steps lean toward chord tones
+            degree += 1; // strong steps lean toward chord tones
         }
         notes.push_back({s, degree, 1 + rnd.below(std::max(1, style.stepsPerBeat * 2))});
     }
@@ -222,8 +229,7 @@ void SectionSynth::step() {
     // Harmony.
     const std::vector<int>& progression =
         p.useB && !style.progressionB.empty() ? style.progressionB : style.progressionA;
-    const int chordSlot =
-        int(bar / style.barsPerChord + p.rotate) % int(progression.size());
+    const int chordSlot = int(bar / style.barsPerChord + p.rotate) % int(progression.size());
     if (barStep == 0) {
         changeChord(progression[size_t(chordSlot)]);
     }
@@ -275,7 +281,9 @@ void SectionSynth::step() {
                                    float(0.85 + 0.15 * rnd.uniform());
             const float pan = float(rnd.range(-0.6, 0.6));
             switch (style.arp) {
-            case ArpInstrument::Fm: arpFm.take().noteOn(style.arpFm, note, velocity, pan); break;
+            case ArpInstrument::Fm:
+                arpFm.take().noteOn(style.arpFm, note, velocity, pan);
+                break;
             case ArpInstrument::Pluck:
                 arpPluck.take().noteOn(style.arpPluck, note, velocity, pan);
                 break;
@@ -284,7 +292,8 @@ void SectionSynth::step() {
                 v.noteOn(style.arpSynth, note, velocity, pan);
                 break;
             }
-            default: break;
+            default:
+                break;
             }
         }
     }
@@ -307,8 +316,8 @@ void SectionSynth::step() {
                 }
                 // The chord's root sits in the lead's octave and the motif keeps
                 // its own leaps above it.
-                const float note = float(noteOf(chord, style.leadBase) +
-                                         pitchOf(chord + n.degree) - pitchOf(chord));
+                const float note = float(noteOf(chord, style.leadBase) + pitchOf(chord + n.degree) -
+                                         pitchOf(chord));
                 if (style.lead == LeadInstrument::Fm) {
                     leadFm.take().noteOn(style.leadFm, note, 0.9f, 0.1f);
                 } else {
@@ -349,8 +358,8 @@ void SectionSynth::render(float* left, float* right, int n) {
             const double swing = (stepIndex % 2 == 1) ? style.swing * stepFrames : 0.0;
             nextStepAt = int64_t(std::llround(double(stepIndex) * stepFrames + swing));
         }
-        int64_t chunk = std::min<int64_t>({int64_t(n - done), int64_t(MaxBlock),
-                                           nextStepAt - position, frames - position});
+        int64_t chunk = std::min<int64_t>(
+            {int64_t(n - done), int64_t(MaxBlock), nextStepAt - position, frames - position});
         chunk = std::max<int64_t>(chunk, 1);
         renderBlock(left + done, right + done, int(chunk));
         done += int(chunk);

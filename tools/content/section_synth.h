@@ -32,9 +32,9 @@ class SectionSynth {
 
   private:
     struct LeadNote {
-        int step;    // within the two-bar motif
-        int degree;  // scale degrees above the chord's root
-        int length;  // steps
+        int step;   // within the two-bar motif
+        int degree; // scale degrees above the chord's root
+        int length; // steps
     };
     struct Phrase {
         float intensity = 0;
@@ -43,18 +43,18 @@ class SectionSynth {
         bool lead = false;
         int kick = 0, snare = 0, clap = 0, hat = 0, openHat = 0, shaker = 0, rim = 0;
         int bass = 0, arp = 0;
-        int arpShift = 0;   // semitones: the arpeggio moves up or down an octave
-        int rotate = 0;     // the progression starts from another chord
+        int arpShift = 0; // semitones: the arpeggio moves up or down an octave
+        int rotate = 0;   // the progression starts from another chord
         std::vector<LeadNote> motif, answer;
     };
 
     void planArrangement(uint64_t seed);
     std::vector<LeadNote> makeMotif(float density);
-    void step();  // fires the events of step `stepIndex`
+    void step(); // fires the events of step `stepIndex`
     void playDrums(const Phrase& p, int barStep, bool lastBar);
     void changeChord(int degree);
-    int pitchOf(int degree) const;            // MIDI note of a scale degree above the tonic
-    int noteOf(int degree, int base) const;   // the same, folded into [base, base + 12)
+    int pitchOf(int degree) const;          // MIDI note of a scale degree above the tonic
+    int noteOf(int degree, int base) const; // the same, folded into [base, base + 12)
     float envelopeAt(int64_t frame) const;
     void renderBlock(float* left, float* right, int n);
 
@@ -71,7 +71,7 @@ class SectionSynth {
 
     int chordDegree = -1;
     int bassNote = -1;
-    int leadNoteOff = 0;   // steps until the lead's note ends
+    int leadNoteOff = 0; // steps until the lead's note ends
     float brightness = 1;
     uint32_t slowLfo = 0, wobbleLfo = 0;
     float smoothIntensity = 0;

@@ -9,7 +9,7 @@ namespace {
 // Geometry in x-heights: the centre lines of the strokes, baseline at y = 0,
 // y growing downward as in cairo.
 constexpr double Stroke = 0.15;
-constexpr double Gap = 0.42;           // between neighbouring stems
+constexpr double Gap = 0.42; // between neighbouring stems
 constexpr double BowlRadius = 0.47;
 constexpr double StemG = 2 * BowlRadius;
 constexpr double StemL = StemG + Gap;
@@ -66,7 +66,9 @@ void sparklePath(cairo_t* cr, double cx, double cy, double r, double angle) {
 
 } // namespace
 
-double wordmarkWidth(double xHeight) { return (RightEnd + Stroke) * xHeight; }
+double wordmarkWidth(double xHeight) {
+    return (RightEnd + Stroke) * xHeight;
+}
 
 void drawWordmark(cairo_t* cr, double x, double baseline, const WordmarkStyle& style) {
     const double h = style.xHeight;
@@ -91,8 +93,7 @@ void drawSparkle(cairo_t* cr, double cx, double cy, double radius, Colour colour
                  bool glow) {
     cairo_save(cr);
     if (glow) {
-        cairo_pattern_t* halo =
-            cairo_pattern_create_radial(cx, cy, 0, cx, cy, radius * 1.7);
+        cairo_pattern_t* halo = cairo_pattern_create_radial(cx, cy, 0, cx, cy, radius * 1.7);
         addStop(halo, 0, colour, 0.45 * alpha);
         addStop(halo, 0.4, colour, 0.14 * alpha);
         addStop(halo, 1, colour, 0);

@@ -11,11 +11,11 @@
 namespace keltraWorks {
 
 struct WordmarkStyle {
-    double xHeight = 40;      // pixels
+    double xHeight = 40; // pixels
     Colour ink = palette::Mist;
     Colour spark = palette::Glint;
     double alpha = 1;
-    bool glow = true;         // a soft halo around the sparkle
+    bool glow = true; // a soft halo around the sparkle
 };
 
 // Width of the wordmark's ink from its left to its right edge.
@@ -27,7 +27,7 @@ void drawWordmark(cairo_t* cr, double x, double baseline, const WordmarkStyle& s
 
 // A four-pointed star of `radius` (centre to tip) with a smaller diagonal
 // star behind it; with `glow`, a soft round halo too.
-void drawSparkle(cairo_t* cr, double cx, double cy, double radius, Colour colour,
-                 double alpha = 1, bool glow = false);
+void drawSparkle(cairo_t* cr, double cx, double cy, double radius, Colour colour, double alpha = 1,
+                 bool glow = false);
 
 } // namespace keltraWorks

@@ -37,8 +37,8 @@ echo run >> "$here/runs"
     void setVersion(const std::string& version) { ASSERT_TRUE(build.write("version", version)); }
 
     int runScript() {
-        const std::string command = "bash " GLINT_SOURCE_DIR "/scripts/content.sh " +
-                                    build.path() + " >/dev/null 2>&1";
+        const std::string command =
+            "bash " GLINT_SOURCE_DIR "/scripts/content.sh " + build.path() + " >/dev/null 2>&1";
         return std::system(command.c_str());
     }
 

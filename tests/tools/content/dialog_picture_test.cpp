@@ -53,7 +53,8 @@ TEST(PaletteQuantizer, ApproximatesARichPictureClosely) {
     for (size_t i = 0; i < q.indices.size(); ++i) {
         double d = 0;
         for (int c = 0; c < 3; ++c) {
-            const double e = double(q.palette[q.indices[i] * 3 + size_t(c)]) - rgb[i * 3 + size_t(c)];
+            const double e =
+                double(q.palette[q.indices[i] * 3 + size_t(c)]) - rgb[i * 3 + size_t(c)];
             d += e * e;
         }
         worst = std::max(worst, d);

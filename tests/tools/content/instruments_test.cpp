@@ -57,7 +57,9 @@ double frequencyOf(const std::vector<float>& s, size_t from, double expectedHz) 
     return SampleRate / (best + shift);
 }
 
-double cents(double measured, double expected) { return 1200 * std::log2(measured / expected); }
+double cents(double measured, double expected) {
+    return 1200 * std::log2(measured / expected);
+}
 
 // The largest jump between neighbouring samples within `radius` of `at`.
 double stepNear(const std::vector<float>& s, int at, int radius) {
@@ -81,7 +83,8 @@ TEST(Instruments, VoicesPlayInTune) {
     sine.sustain = 1;
     SynthVoice synth;
     synth.noteOn(sine, 69, 1, 0);
-    const auto a = renderFor(SampleRate, [&](float* l, float* r, int n) { synth.render(l, r, n, 1); });
+    const auto a =
+        renderFor(SampleRate, [&](float* l, float* r, int n) { synth.render(l, r, n, 1); });
     EXPECT_NEAR(cents(frequencyOf(a.left, 2000, 440), 440), 0, 2);
 
     FmPatch pure;
@@ -99,8 +102,8 @@ TEST(Instruments, VoicesPlayInTune) {
         string.sustain = 0.999f;
         PluckVoice pluck;
         pluck.noteOn(string, 69, 1, 0);
-        const auto c = renderFor(SampleRate / 2,
-                                 [&](float* l, float* r, int n) { pluck.render(l, r, n); });
+        const auto c =
+            renderFor(SampleRate / 2, [&](float* l, float* r, int n) { pluck.render(l, r, n); });
         EXPECT_NEAR(cents(frequencyOf(c.left, 4000, 440), 440), 0, 5) << "damping " << damping;
     }
 }
@@ -196,7 +199,7 @@ TEST(Effects, ReverbTailDecaysInItsTimeAndStaysStable) {
     reverb.configure(1.4f, 2.0f, 0.4f);
     std::vector<float> in(256, 0.0f), silence(256, 0.0f);
     in[0] = 1;
-    std::vector<double> energy;  // per 0.1 s
+    std::vector<double> energy; // per 0.1 s
     double bucket = 0;
     int inBucket = 0;
     for (int block = 0; block < SampleRate * 4 / 256; ++block) {
@@ -226,7 +229,7 @@ TEST(Effects, EchoRepeatsAtItsTimeFromSideToSide) {
     const int delay = SampleRate / 4;
     std::vector<float> l(size_t(delay) * 3 + 10, 0.0f), r(l.size(), 0.0f);
     std::vector<float> inL(l.size(), 0.0f), inR(l.size(), 0.0f);
-    inL[0] = 1;  // a click on the left only
+    inL[0] = 1; // a click on the left only
     echo.process(inL.data(), inR.data(), l.data(), r.data(), int(l.size()));
     auto loudest = [&](const std::vector<float>& s, int around) {
         int best = around - 5;

@@ -13,12 +13,12 @@ struct Mp3Audio {
     bool opened = false;
     long rate = 0;
     int channels = 0;
-    int mpegVersion = -1;  // 0: MPEG-1
+    int mpegVersion = -1; // 0: MPEG-1
     int layer = 0;
-    int mode = -1;         // 1: joint stereo
-    int bitrate = 0;       // kbit/s of the first audio frame
+    int mode = -1;   // 1: joint stereo
+    int bitrate = 0; // kbit/s of the first audio frame
     bool constantBitrate = false;
-    std::vector<float> samples;  // interleaved
+    std::vector<float> samples; // interleaved
     size_t frames() const { return channels ? samples.size() / size_t(channels) : 0; }
 };
 

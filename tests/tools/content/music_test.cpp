@@ -104,7 +104,7 @@ TEST_F(ShortRecording, PeaksStayBelowMinusOneDbfsAndTheEdgesAreSilent) {
     for (float s : audio.samples) {
         peak = std::max(peak, std::fabs(s));
     }
-    EXPECT_LE(peak, 0.8913f);  // -1 dBFS
+    EXPECT_LE(peak, 0.8913f); // -1 dBFS
     EXPECT_GT(peak, 0.1f) << "the recording is not silent";
     const long faded = scaledFrame(MusicFadedSeconds);
     EXPECT_LT(rms(faded + Rate / 100, long(audio.frames()) - faded - Rate / 100), 1e-4)

@@ -16,7 +16,9 @@ using namespace keltraWorks;
 // the life of the process and never frees them. The leak checker of
 // sanitizer builds is told to ignore those; without it this function is never
 // called.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
 
 namespace {
 
@@ -31,8 +33,8 @@ class Pictures : public ::testing::Test {
         options.music = false;
         written = writeContent(options, &error);
         writeError = error;
-        for (const PictureSpec& spec : pictureSpecs()) {
-            files[spec.path] = glintTest::readPngFile(folder->path(spec.path));
+        for (const PictureEntry& entry : pictureList()) {
+            files[entry.path] = glintTest::readPngFile(folder->path(entry.path));
         }
     }
     static void TearDownTestSuite() {
@@ -80,10 +82,10 @@ std::pair<int, int> inkColumns(const glintTest::PngFile& png) {
 } // namespace
 
 TEST_F(Pictures, EveryPictureIsAPlainTruecolourPngThatFitsItsPlace) {
-    ASSERT_EQ(pictureSpecs().size(), 39u);
-    for (const PictureSpec& spec : pictureSpecs()) {
-        SCOPED_TRACE(spec.path);
-        const auto& png = file(spec.path);
+    ASSERT_EQ(pictureList().size(), 39u);
+    for (const PictureEntry& entry : pictureList()) {
+        SCOPED_TRACE(entry.path);
+        const auto& png = file(entry.path);
         ASSERT_TRUE(png.signatureOk);
         EXPECT_TRUE(png.crcsOk);
         EXPECT_EQ(png.chunks.front(), "IHDR");
@@ -91,10 +93,10 @@ TEST_F(Pictures, EveryPictureIsAPlainTruecolourPngThatFitsItsPlace) {
         for (const std::string& chunk : png.chunks) {
             EXPECT_TRUE(chunk == "IHDR" || chunk == "IDAT" || chunk == "IEND") << chunk;
         }
-        EXPECT_EQ(png.width, uint32_t(spec.width));
-        EXPECT_EQ(png.height, uint32_t(spec.height));
+        EXPECT_EQ(png.width, uint32_t(entry.width));
+        EXPECT_EQ(png.height, uint32_t(entry.height));
         EXPECT_EQ(png.bitDepth, 8);
-        EXPECT_EQ(png.colourType, spec.alpha ? 6 : 2);
+        EXPECT_EQ(png.colourType, entry.alpha ? 6 : 2);
         EXPECT_EQ(png.interlace, 0);
         EXPECT_FALSE(png.pixels.empty());
     }
@@ -142,12 +144,12 @@ TEST_F(Pictures, EveryPictureIsAPlainTruecolourPngThatFitsItsPlace) {
 }
 
 TEST_F(Pictures, TransparentPixelsAreZeroAndNoOverlayIsBlank) {
-    for (const PictureSpec& spec : pictureSpecs()) {
-        if (!spec.alpha) {
+    for (const PictureEntry& entry : pictureList()) {
+        if (!entry.alpha) {
             continue;
         }
-        SCOPED_TRACE(spec.path);
-        const auto& png = file(spec.path);
+        SCOPED_TRACE(entry.path);
+        const auto& png = file(entry.path);
         size_t visible = 0, clear = 0;
         for (size_t i = 0; i + 3 < png.pixels.size(); i += 4) {
             if (png.pixels[i + 3] == 0) {
@@ -209,11 +211,11 @@ TEST_F(Pictures, LogoIsDarkInkOverALightTitle) {
 
 TEST_F(Pictures, ArchiveHoldsTheSameFilesUnderTheSameNames) {
     ASSERT_TRUE(Vfs::mount(folder->path("data.zuo")));
-    for (const PictureSpec& spec : pictureSpecs()) {
-        SCOPED_TRACE(spec.path);
-        const std::string loose = glintTest::readAll(folder->path(spec.path));
-        ASSERT_EQ(Vfs::fileSize(spec.path), int(loose.size()));
-        std::FILE* f = Vfs::openFile(spec.path);
+    for (const PictureEntry& entry : pictureList()) {
+        SCOPED_TRACE(entry.path);
+        const std::string loose = glintTest::readAll(folder->path(entry.path));
+        ASSERT_EQ(Vfs::fileSize(entry.path), int(loose.size()));
+        std::FILE* f = Vfs::openFile(entry.path);
         ASSERT_NE(f, nullptr);
         std::string packed(loose.size(), '\0');
         EXPECT_EQ(std::fread(packed.data(), 1, packed.size(), f), packed.size());
@@ -226,10 +228,10 @@ TEST_F(Pictures, ArchiveHoldsTheSameFilesUnderTheSameNames) {
 
 TEST(PictureSet, DrawingIsDeterministic) {
     // Two drawings of the same picture give the same bytes.
-    const PictureSpec& spec = pictureSpecs()[2];  // the main background
-    Canvas a(spec.width, spec.height, spec.alpha), b(spec.width, spec.height, spec.alpha);
-    ASSERT_TRUE(drawPicture(spec, a));
-    ASSERT_TRUE(drawPicture(spec, b));
+    const PictureEntry& entry = pictureList()[2]; // the main background
+    Canvas a(entry.width, entry.height, entry.alpha), b(entry.width, entry.height, entry.alpha);
+    ASSERT_TRUE(drawPicture(entry, a));
+    ASSERT_TRUE(drawPicture(entry, b));
     EXPECT_TRUE(a.pixels() == b.pixels());
     Canvas c(8, 8, true);
     EXPECT_FALSE(drawPicture({"data/unknown.png", 8, 8, true}, c));

@@ -13,7 +13,7 @@
 using namespace keltraWorks;
 
 TEST(BlockQueue, HandsOverEveryItemInOrderAcrossThreads) {
-    BlockQueue<int> queue(3);  // small, so the producer has to wait often
+    BlockQueue<int> queue(3); // small, so the producer has to wait often
     std::thread producer([&] {
         for (int i = 0; i < 2000; ++i) {
             ASSERT_TRUE(queue.push(i));
@@ -53,7 +53,7 @@ TEST(MusicSynth, SectionsStartAtTheirScaledFrames) {
     EXPECT_EQ(full.totalFrames(), int64_t(5920) * 44100);
     EXPECT_EQ(full.sectionStart(1), int64_t(1234) * 44100);
     EXPECT_EQ(full.sectionStart(9), int64_t(5653) * 44100);
-    MusicSynth quick(59.2);  // a hundredth
+    MusicSynth quick(59.2); // a hundredth
     EXPECT_EQ(quick.totalFrames(), 2610720);
     EXPECT_EQ(quick.sectionStart(1), std::llround(12.34 * 44100));
     EXPECT_EQ(quick.sectionStart(4), std::llround(29.96 * 44100));

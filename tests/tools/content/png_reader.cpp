@@ -52,8 +52,8 @@ PngFile readPng(const std::vector<uint8_t>& bytes) {
         at += 12 + length;
     }
     const int bpp = png.channels();
-    if (png.bitDepth != 8 || bpp == 0 || png.interlace != 0 || png.width == 0 ||
-        png.width > 8192 || png.height > 8192) {
+    if (png.bitDepth != 8 || bpp == 0 || png.interlace != 0 || png.width == 0 || png.width > 8192 ||
+        png.height > 8192) {
         return png;
     }
     const size_t stride = size_t(png.width) * size_t(bpp);
@@ -75,12 +75,22 @@ PngFile readPng(const std::vector<uint8_t>& bytes) {
             const int c = above && i >= size_t(bpp) ? above[i - size_t(bpp)] : 0;
             int v = in[i];
             switch (filter) {
-            case 0: break;
-            case 1: v += a; break;
-            case 2: v += b; break;
-            case 3: v += (a + b) / 2; break;
-            case 4: v += paeth(a, b, c); break;
-            default: return png;
+            case 0:
+                break;
+            case 1:
+                v += a;
+                break;
+            case 2:
+                v += b;
+                break;
+            case 3:
+                v += (a + b) / 2;
+                break;
+            case 4:
+                v += paeth(a, b, c);
+                break;
+            default:
+                return png;
             }
             row[i] = uint8_t(v);
         }

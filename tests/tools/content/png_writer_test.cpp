@@ -18,10 +18,18 @@ std::vector<uint8_t> mixedPicture(int w, int h, int channels) {
         for (int x = 0; x < w * channels; ++x) {
             uint8_t& v = px[size_t(y) * w * channels + x];
             switch (y % 4) {
-            case 0: v = uint8_t(rnd.below(256)); break;
-            case 1: v = uint8_t(x * 3 + y); break;
-            case 2: v = px[size_t(y - 1) * w * channels + x]; break;
-            default: v = uint8_t((x / channels) * (y + 1)); break;
+            case 0:
+                v = uint8_t(rnd.below(256));
+                break;
+            case 1:
+                v = uint8_t(x * 3 + y);
+                break;
+            case 2:
+                v = px[size_t(y - 1) * w * channels + x];
+                break;
+            default:
+                v = uint8_t((x / channels) * (y + 1));
+                break;
             }
         }
     }
