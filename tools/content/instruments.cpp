@@ -50,7 +50,9 @@ void SynthVoice::noteOn(const SynthPatch& patch, float note, float velocity, flo
     envAmount = patch.envAmount;
     resonance = patch.resonance;
     mix2 = patch.mix2;
-    sub = patch.sub;
+    // The sub-octave fades out below 40 Hz, where it would only be rumble
+    // that eats headroom.
+    sub = patch.sub * std::clamp((hz * 0.5f - 28.0f) / 12.0f, 0.0f, 1.0f);
     gain = patch.level * velocity;
     pan = panGains(p);
     amp.configure(patch.attack, patch.decay, patch.sustain, patch.release);

@@ -32,7 +32,7 @@ SynthPatch roundBass(float cutoff, float level) {
     p.wave2 = Wave::Square;
     p.detuneCents = -4;
     p.mix2 = 0.4f;
-    p.sub = 0.8f;
+    p.sub = 0.5f;
     p.cutoff = cutoff;
     p.envAmount = cutoff * 1.5f;
     p.keyTrack = 0.2f;
@@ -52,7 +52,7 @@ std::vector<SectionStyle> makeStyles() {
     { // 1: slow ambient opening over a drone in D.
         SectionStyle s;
         s.title = "First Light";
-        s.master = 1.16f;
+        s.master = 1.29f;
         s.root = 50;
         s.mode = Lydian;
         s.bpm = 68;
@@ -60,7 +60,7 @@ std::vector<SectionStyle> makeStyles() {
         s.progressionB = {5, 3, 0, 4};
         s.barsPerChord = 2;
         s.energy = 0.5f;
-        s.pad = warmPad(850, 0.075f);
+        s.pad = warmPad(1250, 0.07f);
         s.padBase = 57;
         s.bass = roundBass(260, 0.16f);
         s.bass.attack = 0.6f;
@@ -89,7 +89,7 @@ std::vector<SectionStyle> makeStyles() {
     { // 2: glassy sixteenth arpeggios over a steady pulse in F sharp minor.
         SectionStyle s;
         s.title = "Glass Harbour";
-        s.master = 1.46f;
+        s.master = 1.57f;
         s.root = 54;
         s.mode = Aeolian;
         s.bpm = 96;
@@ -129,7 +129,7 @@ std::vector<SectionStyle> makeStyles() {
     { // 3: half-time pulse, bleeps and a swung bass in A dorian.
         SectionStyle s;
         s.title = "Slow Satellites";
-        s.master = 1.32f;
+        s.master = 1.45f;
         s.root = 57;
         s.mode = Dorian;
         s.bpm = 84;
@@ -137,7 +137,7 @@ std::vector<SectionStyle> makeStyles() {
         s.progressionA = {0, 3, 0, 6};
         s.progressionB = {2, 6, 3, 4};
         s.energy = 0.8f;
-        s.pad = warmPad(700, 0.06f);
+        s.pad = warmPad(950, 0.06f);
         s.pad.detuneCents = 14;
         s.padBase = 57;
         s.padWobble = 0.3f;
@@ -181,7 +181,7 @@ std::vector<SectionStyle> makeStyles() {
     { // 4: plucked strings in echoes under rain, E dorian.
         SectionStyle s;
         s.title = "Mirror Rain";
-        s.master = 1.62f;
+        s.master = 1.82f;
         s.root = 52;
         s.mode = Dorian;
         s.bpm = 110;
@@ -230,7 +230,7 @@ std::vector<SectionStyle> makeStyles() {
     { // 5: four on the floor, saw bass and a square lead in C minor.
         SectionStyle s;
         s.title = "Aurora Engine";
-        s.master = 1.44f;
+        s.master = 1.47f;
         s.root = 48;
         s.mode = Aeolian;
         s.bpm = 120;
@@ -295,7 +295,7 @@ std::vector<SectionStyle> makeStyles() {
     { // 6: a slow drone with sparse pulses over mains hum, B flat lydian.
         SectionStyle s;
         s.title = "Quiet Voltage";
-        s.master = 0.99f;
+        s.master = 0.98f;
         s.root = 46;
         s.mode = Lydian;
         s.bpm = 60;
@@ -303,7 +303,7 @@ std::vector<SectionStyle> makeStyles() {
         s.progressionB = {5, 1, 0, 0};
         s.barsPerChord = 4;
         s.energy = 0.4f;
-        s.pad = warmPad(600, 0.08f);
+        s.pad = warmPad(1000, 0.075f);
         s.pad.wave2 = Wave::Square;
         s.pad.detuneCents = 5;
         s.pad.attack = 4.0f;
@@ -334,7 +334,7 @@ std::vector<SectionStyle> makeStyles() {
     { // 7: swaying twelve-eight with bubbles, G minor, filtered chords.
         SectionStyle s;
         s.title = "Lanterns Underwater";
-        s.master = 1.09f;
+        s.master = 1.13f;
         s.root = 55;
         s.mode = Aeolian;
         s.bpm = 76;
@@ -342,7 +342,7 @@ std::vector<SectionStyle> makeStyles() {
         s.progressionA = {0, 3, 5, 4};
         s.progressionB = {5, 6, 0, 0};
         s.energy = 0.7f;
-        s.pad = warmPad(650, 0.07f);
+        s.pad = warmPad(850, 0.07f);
         s.pad.resonance = 1.8f;
         s.pad.attack = 1.0f;
         s.padBase = 55;
@@ -377,7 +377,7 @@ std::vector<SectionStyle> makeStyles() {
     { // 8: broken beat and electric-piano chords, E flat major, swung.
         SectionStyle s;
         s.title = "Halflight";
-        s.master = 1.53f;
+        s.master = 1.58f;
         s.root = 51;
         s.mode = Ionian;
         s.bpm = 100;
@@ -425,7 +425,7 @@ std::vector<SectionStyle> makeStyles() {
     { // 9: rolling twelve-eight plucks over the surf, B minor.
         SectionStyle s;
         s.title = "Tidal Memory";
-        s.master = 1.68f;
+        s.master = 1.74f;
         s.root = 47;
         s.mode = Aeolian;
         s.bpm = 90;
@@ -433,7 +433,7 @@ std::vector<SectionStyle> makeStyles() {
         s.progressionA = {0, 5, 2, 6};
         s.progressionB = {3, 0, 5, 4};
         s.energy = 0.75f;
-        s.pad = warmPad(800, 0.06f);
+        s.pad = warmPad(1000, 0.06f);
         s.padBase = 59;
         s.bass = roundBass(280, 0.16f);
         s.bassBase = 35;
@@ -462,14 +462,14 @@ std::vector<SectionStyle> makeStyles() {
     { // 10: the closing glow, back home in D major, no drums.
         SectionStyle s;
         s.title = "Afterglow";
-        s.master = 1.28f;
+        s.master = 1.49f;
         s.root = 50;
         s.mode = Ionian;
         s.bpm = 66;
         s.progressionA = {3, 0, 4, 5};
         s.progressionB = {3, 4, 0, 0};
         s.energy = 0.35f;
-        s.pad = warmPad(750, 0.08f);
+        s.pad = warmPad(1150, 0.075f);
         s.pad.attack = 3.0f;
         s.pad.release = 3.5f;
         s.padBase = 57;

@@ -382,7 +382,7 @@ void SectionSynth::renderBlock(float* left, float* right, int n) {
     slowLfo += cyclesToPhase(float(n) / (55.0f * SampleRate));
     const float sway = sineAt(wobbleLfo);
     wobbleLfo += cyclesToPhase(float(n) / float(2 * stepsPerBar * stepFrames));
-    brightness = std::max(0.25f, 0.55f + 0.6f * smoothIntensity + 0.2f * breath +
+    brightness = std::max(0.3f, 0.7f + 0.5f * smoothIntensity + 0.2f * breath +
                                      0.45f * style.padWobble * sway);
 
     // Each layer is drawn on its own, then sent dry, to the echo and to the
@@ -435,10 +435,16 @@ void SectionSynth::renderBlock(float* left, float* right, int n) {
     float wetL[MaxBlock] = {}, wetR[MaxBlock] = {};
     reverb.process(roomL, roomR, wetL, wetR, n);
     const float mix = style.reverbMix * 0.5f;
+    // A gentle high-pass at 25 Hz keeps rumble and any offset out of the
+    // mix; then the piece's fades and level.
+    constexpr float RumbleA = 2.0f * Pi * 25.0f / SampleRate;
     for (int i = 0; i < n; ++i) {
+        const float l = dryL[i] + wetL[i] * mix, r = dryR[i] + wetR[i] * mix;
+        rumbleL += RumbleA * (l - rumbleL);
+        rumbleR += RumbleA * (r - rumbleR);
         const float g = envelopeAt(position + i) * style.master;
-        left[i] = (dryL[i] + wetL[i] * mix) * g;
-        right[i] = (dryR[i] + wetR[i] * mix) * g;
+        left[i] = (l - rumbleL) * g;
+        right[i] = (r - rumbleR) * g;
     }
 }
 

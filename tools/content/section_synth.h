@@ -75,6 +75,7 @@ class SectionSynth {
     float brightness = 1;
     uint32_t slowLfo = 0, wobbleLfo = 0;
     float smoothIntensity = 0;
+    float rumbleL = 0, rumbleR = 0;  // low-passed output, taken off as rumble
 
     PadInstrument pad;
     SynthVoice bass;
