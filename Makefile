@@ -2,10 +2,12 @@
 BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?=
+# Seconds each fuzz target runs in `make fuzz`.
+FUZZ_SECONDS ?= 60
 PREFIX  ?= /usr/local
 
 .PHONY: all setup configure build test run content bench clean format install install-check \
-	memcheck
+	memcheck fuzz test-sanitize
 
 all: build
 
@@ -49,6 +51,15 @@ bench: build
 .PHONY: screenshots
 screenshots: content
 	@bash scripts/screenshots.sh $(BUILD)
+
+# The archive, picture and stream readers under libFuzzer (clang), one
+# target after the other; see scripts/fuzz.sh.
+fuzz: setup
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/fuzz.sh
+
+# The whole test suite under AddressSanitizer and UBSan, in build-asan.
+test-sanitize: setup
+	@bash scripts/test-sanitize.sh build-asan
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
   xfonts-base # core X fonts: SDL draws its message box with them
+  clang libclang-rt-14-dev
 )
 
 missing=()

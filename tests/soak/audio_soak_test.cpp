@@ -237,6 +237,12 @@ TEST_F(AudioSoak, PlayingPastTheEndOfTheMusicStopsAndRewinds) {
 }
 
 TEST_F(AudioSoak, MemoryStaysFlatOverManyOpensAndSeeks) {
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer holds freed memory in quarantine, so the resident
+    // size grows with every round; in that build LeakSanitizer checks for
+    // lost buffers instead.
+    GTEST_SKIP() << "resident size is not meaningful under AddressSanitizer";
+#endif
     // One round: open afresh, play a moment at every track start, close.
     auto round = [this]() {
         player.close();
