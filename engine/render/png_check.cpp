@@ -8,6 +8,46 @@ namespace {
 
 constexpr uint8_t Signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr size_t ChunkOverhead = 12; // length, type, CRC
+// Deflate cannot expand one compressed byte to more than 1032 bytes.
+constexpr uint64_t MaxInflateRatio = 1032;
+
+// The CRC-32 of PNG chunks (the polynomial of ISO 3309 and zlib).
+struct CrcTable {
+    uint32_t entry[256] = {};
+    constexpr CrcTable() {
+        for (uint32_t n = 0; n < 256; ++n) {
+            uint32_t c = n;
+            for (int k = 0; k < 8; ++k) {
+                c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            }
+            entry[n] = c;
+        }
+    }
+};
+constexpr CrcTable Crc;
+
+uint32_t chunkCrc(const uint8_t* typeAndData, size_t count) {
+    uint32_t c = 0xFFFFFFFFu;
+    for (size_t i = 0; i < count; ++i) {
+        c = Crc.entry[(c ^ typeAndData[i]) & 0xFF] ^ (c >> 8);
+    }
+    return c ^ 0xFFFFFFFFu;
+}
+
+// Samples per pixel of a PNG colour type; 1 for unknown types, which the
+// decoder refuses by itself.
+uint32_t samplesPerPixel(uint8_t colourType) {
+    switch (colourType) {
+    case 2:
+        return 3;
+    case 4:
+        return 2;
+    case 6:
+        return 4;
+    default:
+        return 1;
+    }
+}
 
 uint32_t readBigEndian(const uint8_t* p) {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
@@ -44,6 +84,8 @@ bool checkPngStructure(const uint8_t* bytes, size_t count, std::string* reason) 
     size_t pos = sizeof(Signature);
     bool first = true;
     bool sawData = false;
+    uint64_t pictureBytes = 0; // the least the picture's pixels take
+    uint64_t dataBytes = 0;    // compressed bytes in all IDAT chunks
     while (true) {
         // Compare remaining sizes rather than sums, so no addition can wrap.
         if (count - pos < ChunkOverhead) {
@@ -61,6 +103,11 @@ bool checkPngStructure(const uint8_t* bytes, size_t count, std::string* reason) 
             return fail(reason, "bad chunk type");
         }
         const uint8_t* data = type + 4;
+        // The decoder checks the sums only once it is decoding, and DevIL
+        // then loses its row table; damaged data is refused here instead.
+        if (chunkCrc(type, 4 + size_t(length)) != readBigEndian(data + length)) {
+            return fail(reason, "chunk checksum mismatch");
+        }
         if (first) {
             if (!isChunkType(type, "IHDR") || length != 13) {
                 return fail(reason, "IHDR is not the first chunk");
@@ -73,13 +120,24 @@ bool checkPngStructure(const uint8_t* bytes, size_t count, std::string* reason) 
             if (int64_t(width) * int64_t(height) > PngMaxDecodedBytes / 8) {
                 return fail(reason, "picture too large");
             }
+            const uint32_t bitsPerPixel = uint32_t(data[8]) * samplesPerPixel(data[9]);
+            pictureBytes = uint64_t(width) * height * bitsPerPixel / 8;
             first = false;
         } else if (isChunkType(type, "IHDR")) {
             return fail(reason, "second IHDR chunk");
         } else if (isChunkType(type, "IDAT")) {
             sawData = true;
+            dataBytes += length;
         } else if (isChunkType(type, "IEND")) {
-            return sawData ? true : fail(reason, "no IDAT chunk");
+            if (!sawData) {
+                return fail(reason, "no IDAT chunk");
+            }
+            // A few hundred bytes claiming a picture of hundreds of
+            // megabytes would have the decoder allocate all of it first.
+            if (pictureBytes > dataBytes * MaxInflateRatio) {
+                return fail(reason, "picture data too short for its size");
+            }
+            return true;
         }
         pos += ChunkOverhead + length;
     }

@@ -2,8 +2,10 @@
 // can loop forever or overrun on some broken files. Pure function: no I/O,
 // no allocation, safe on any input of any length.
 // Accepts only: the 8-byte signature; a chain of chunks each lying entirely
-// inside the buffer (length up to 2^31 - 1); IHDR first with 13 bytes and
-// sane dimensions; at least one IDAT; IEND. Bytes after IEND are ignored.
+// inside the buffer (length up to 2^31 - 1) with a correct checksum; IHDR
+// first with 13 bytes and sane dimensions; at least one IDAT, together big
+// enough to inflate to the picture's size; IEND. Bytes after IEND are
+// ignored.
 // Thread-safe (no state).
 #pragma once
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 
 using glintTest::Bytes;
 using glintTest::ChildOutcome;
@@ -93,7 +94,45 @@ TEST(PngStructure, RejectsEmptyAndHugeDimensions) {
     EXPECT_FALSE(check(withChunks(glintTest::pngHeader(0, 5, 8, 2), {data, end})));
     EXPECT_FALSE(check(withChunks(glintTest::pngHeader(100000, 100000, 8, 6), {data, end})));
     EXPECT_FALSE(check(withChunks(glintTest::pngHeader(0x80000000u, 1, 8, 0), {data, end})));
-    EXPECT_TRUE(check(withChunks(glintTest::pngHeader(4096, 4096, 8, 6), {data, end})));
+    // 64 MiB of pixels need at least 64 KiB of compressed data.
+    const Bytes enough = glintTest::pngChunk("IDAT", Bytes(66000, 0));
+    EXPECT_TRUE(check(withChunks(glintTest::pngHeader(4096, 4096, 8, 6), {enough, end})));
+}
+
+TEST(PngStructure, RejectsDamagedChecksums) {
+    const Bytes png = smallPicture();
+    ASSERT_TRUE(check(png));
+    // One byte in IHDR's data, IDAT's data and IDAT's checksum in turn.
+    for (size_t at : {size_t(20), size_t(45), png.size() - 13}) {
+        Bytes damaged = png;
+        damaged[at] ^= 0x10;
+        std::string reason;
+        EXPECT_FALSE(checkPngStructure(damaged.data(), damaged.size(), &reason)) << at;
+        EXPECT_EQ(reason, "chunk checksum mismatch") << at;
+    }
+}
+
+// Found by fuzzing: 300 bytes claiming a 240 x 589829 picture had the
+// decoder set aside 424 MB and leak its 4.7 MB row table on failing.
+TEST(PngStructure, RejectsDataTooShortToHoldThePicture) {
+    const Bytes end = glintTest::pngChunk("IEND", {});
+    const Bytes bomb = withChunks(glintTest::pngHeader(240, 589829, 8, 2),
+                                  {glintTest::pngChunk("IDAT", Bytes(271, 0x5A)), end});
+    std::string reason;
+    EXPECT_FALSE(checkPngStructure(bomb.data(), bomb.size(), &reason));
+    EXPECT_EQ(reason, "picture data too short for its size");
+    Image out(true);
+    EXPECT_FALSE(decodePng(bomb.data(), bomb.size(), &out));
+
+    // Deflate's best case still passes: a picture of one colour.
+    glintTest::PngPicture flat;
+    flat.width = 1024;
+    flat.height = 768;
+    flat.rows = Bytes(size_t(1024) * 768 * 3, 0);
+    const Bytes compressed = glintTest::encodePng(flat);
+    ASSERT_LT(compressed.size(), size_t(8000)) << "not a highly compressed picture";
+    EXPECT_TRUE(check(compressed));
+    EXPECT_TRUE(decodes(compressed));
 }
 
 // The decoder can loop forever or overrun on broken input, so these run in a
