@@ -120,8 +120,12 @@ bool checkPngStructure(const uint8_t* bytes, size_t count, std::string* reason) 
             if (int64_t(width) * int64_t(height) > PngMaxDecodedBytes / 8) {
                 return fail(reason, "picture too large");
             }
-            const uint32_t bitsPerPixel = uint32_t(data[8]) * samplesPerPixel(data[9]);
-            pictureBytes = uint64_t(width) * height * bitsPerPixel / 8;
+            const uint64_t bitsPerPixel = uint64_t(data[8]) * samplesPerPixel(data[9]);
+            const bool interlaced = data[12] != 0;
+            // Rows in order start with a filter byte each; interlaced rows
+            // are counted by their pixel bits alone.
+            pictureBytes = interlaced ? width * bitsPerPixel * height / 8
+                                      : (1 + (width * bitsPerPixel + 7) / 8) * height;
             first = false;
         } else if (isChunkType(type, "IHDR")) {
             return fail(reason, "second IHDR chunk");
