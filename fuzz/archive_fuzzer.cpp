@@ -76,11 +76,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t count) {
     for (const auto& [name, entry] : expected) {
         readEntry(entry, data, count);
     }
-    check(Vfs::openFile("no/such/entry.png") == nullptr || expected.count("no/such/entry.png"),
-          "an unknown name gives no stream");
+    if (expected.count("no/such/entry.png") == 0) {
+        check(Vfs::openFile("no/such/entry.png") == nullptr, "an unknown name gives no stream");
+    }
 
-    // The renderer's loader on every entry, as the player screen loads its
-    // pictures; at most a few, so one input cannot stall the run.
+    // The renderer's loaders, as the player screen loads its pictures, on
+    // the first eight entries, so that one input cannot stall the run.
     keltraWorks::RecordingRenderer renderer;
     int loads = 0;
     for (const auto& [name, entry] : expected) {
