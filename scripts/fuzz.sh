@@ -29,13 +29,14 @@ if ! command -v clang++ >/dev/null; then
   echo "fuzz: clang++ is missing; run scripts/setup.sh" >&2
   exit 1
 fi
+mkdir -p "$build"
 if ! grep -q '^GLINT_FUZZ:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null; then
   CC=clang CXX=clang++ cmake -S "$repo" -B "$build" -DGLINT_FUZZ=ON -DGLINT_SANITIZE=ON \
-    -DGLINT_BUILD_BENCH=OFF >"$build.configure.log" 2>&1 ||
-    { cat "$build.configure.log" >&2; exit 1; }
+    -DGLINT_BUILD_BENCH=OFF >"$build/fuzz-configure.log" 2>&1 ||
+    { cat "$build/fuzz-configure.log" >&2; exit 1; }
 fi
-cmake --build "$build" -j "$(nproc)" --target fuzz_all >"$build.build.log" 2>&1 ||
-  { tail -40 "$build.build.log" >&2; exit 1; }
+cmake --build "$build" -j "$(nproc)" --target fuzz_all >"$build/fuzz-build.log" 2>&1 ||
+  { tail -40 "$build/fuzz-build.log" >&2; exit 1; }
 
 work="$build/fuzz"
 mkdir -p "$work/logs"
