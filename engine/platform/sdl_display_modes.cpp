@@ -12,6 +12,9 @@ namespace {
 
 bool haveApplied = false;
 DisplayMode applied;
+// True when the recorded mode differs from the desktop's, so the display
+// really switches (and needs time to settle) once the window opens in it.
+bool switchPending = false;
 
 // SDL numbers its displays from 0; the program only ever uses the first.
 constexpr int PrimaryDisplay = 0;
@@ -74,11 +77,16 @@ bool SdlDisplayModes::setMode(const DisplayMode& mode) {
     }
     applied = mode;
     haveApplied = true;
+    SDL_DisplayMode desktop;
+    switchPending = SDL_GetDesktopDisplayMode(PrimaryDisplay, &desktop) != 0 ||
+                    desktop.w != mode.width || desktop.h != mode.height ||
+                    desktop.refresh_rate != mode.refreshRate;
     return true;
 }
 
 void SdlDisplayModes::pause(int milliseconds) {
-    if (milliseconds > 0) {
+    // Already in the chosen mode, the display has nothing to settle from.
+    if (milliseconds > 0 && switchPending) {
         SDL_Delay(static_cast<Uint32>(milliseconds));
     }
 }
@@ -92,6 +100,7 @@ bool SdlDisplayModes::appliedMode(DisplayMode& out) {
 
 void SdlDisplayModes::clearAppliedMode() {
     haveApplied = false;
+    switchPending = false;
 }
 
 } // namespace keltraWorks

@@ -24,6 +24,8 @@ class SdlDisplayModes : public DisplayModeSource {
     // height and rate.
     bool testMode(const DisplayMode& mode) override;
     bool setMode(const DisplayMode& mode) override;
+    // Waits only when the recorded mode differs from the desktop's current
+    // one: choosing the mode the display is already in switches nothing.
     void pause(int milliseconds) override;
 
     // The mode the last successful setMode recorded; false when none was.

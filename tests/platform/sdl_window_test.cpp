@@ -133,6 +133,27 @@ TEST(SdlDisplayModes, ReadingModesLeavesCtrlCAlone) {
     EXPECT_TRUE(sigintIsDefault());
 }
 
+TEST(SdlDisplayModes, ChoosingTheDesktopsOwnModeLeavesNothingToSettle) {
+    if (!haveDisplay()) {
+        GTEST_SKIP() << "needs a display";
+    }
+    SdlDisplayModes modes;
+    SDL_DisplayMode desktop;
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0) << SDL_GetError();
+    DisplayMode current;
+    current.width = desktop.w;
+    current.height = desktop.h;
+    current.bitsPerPixel = 8 * static_cast<int>(SDL_BYTESPERPIXEL(desktop.format));
+    current.refreshRate = desktop.refresh_rate;
+    ASSERT_TRUE(modes.setMode(current));
+    // Nothing switches, so the half-second settle wait must not happen; a
+    // wait that did happen would take the whole 500 ms.
+    const Uint32 before = SDL_GetTicks();
+    modes.pause(500);
+    EXPECT_LT(SDL_GetTicks() - before, 250u);
+    SdlDisplayModes::clearAppliedMode();
+}
+
 class SdlAppWindow : public ::testing::Test {
   protected:
     void SetUp() override {
