@@ -6,6 +6,7 @@
 #include <GL/glu.h>
 #include <SDL.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -285,7 +286,187 @@ void RenderGL::drawQuad(vector2 a, vector2 b, vector2 c, vector2 d, vector2 exte
 }
 
 void RenderGL::drawRect(vector2 topLeft, vector2 bottomRight, int texture) {
+    if (!inBatch) {
+        if (texture == 0 && clearsInstead(topLeft, bottomRight)) {
+            // The texture coordinate the quad would have left behind.
+            glTexCoord2f(0.0f, 0.0f);
+            return;
+        }
+        if (texture > 0) {
+            matchFilterToPlacement(texture, topLeft, bottomRight);
+            if (blendKeepsOnlyTheSource(texture)) {
+                glDisable(GL_BLEND);
+                drawRect(topLeft, bottomRight, getTextureExtent(texture));
+                glEnable(GL_BLEND);
+                return;
+            }
+        }
+    }
     drawRect(topLeft, bottomRight, getTextureExtent(texture));
+}
+
+bool RenderGL::blendKeepsOnlyTheSource(int texture) const {
+    const ImageInfo* info = getTextureInfo(texture);
+    if (info == nullptr || (info->bitsPerPixel != 24 && info->bitsPerPixel != 8) ||
+        !glIsEnabled(GL_BLEND) ||
+        !glIsEnabled(GL_TEXTURE_2D)) {
+        return false;
+    }
+    GLint binding = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding);
+    if (static_cast<GLuint>(binding) != textureNames[size_t(texture - 1)] || binding == 0) {
+        return false;
+    }
+    GLint environment = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
+    if (environment != GL_MODULATE && environment != GL_REPLACE) {
+        return false;
+    }
+    // A picture without alpha (RGB or grey) keeps the colour's alpha: it
+    // must be opaque.
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    if (colour[3] != 1.0f) {
+        return false;
+    }
+    GLint source = 0, destination = 0, equation = 0;
+    glGetIntegerv(GL_BLEND_SRC, &source);
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    glGetIntegerv(GL_BLEND_EQUATION, &equation);
+    return (source == GL_SRC_ALPHA || source == GL_ONE) &&
+           (destination == GL_ONE_MINUS_SRC_ALPHA || destination == GL_ZERO) &&
+           equation == GL_FUNC_ADD;
+}
+
+bool RenderGL::windowBox(vector2 topLeft, vector2 bottomRight, float box[4]) const {
+    GLfloat modelview[16];
+    GLfloat projection[16];
+    GLint viewport[4];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    // Both matrices must scale and translate only (column-major storage).
+    for (const GLfloat* m : {modelview, projection}) {
+        if (m[1] != 0.0f || m[4] != 0.0f || m[3] != 0.0f || m[7] != 0.0f || m[15] != 1.0f) {
+            return false;
+        }
+    }
+    const vector2 corners[2] = {topLeft, bottomRight};
+    for (int i = 0; i < 2; ++i) {
+        const float eyeX = modelview[0] * corners[i].x + modelview[12];
+        const float eyeY = modelview[5] * corners[i].y + modelview[13];
+        const float ndcX = projection[0] * eyeX + projection[12];
+        const float ndcY = projection[5] * eyeY + projection[13];
+        box[i * 2] = static_cast<float>(viewport[0]) + (ndcX + 1.0f) * 0.5f * viewport[2];
+        box[i * 2 + 1] = static_cast<float>(viewport[1]) + (ndcY + 1.0f) * 0.5f * viewport[3];
+    }
+    return true;
+}
+
+bool RenderGL::clearsInstead(vector2 topLeft, vector2 bottomRight) {
+    GLint binding = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding);
+    if (binding != 0 && glIsEnabled(GL_TEXTURE_2D)) {
+        return false;
+    }
+    for (GLenum capability : {GL_SCISSOR_TEST, GL_ALPHA_TEST, GL_DEPTH_TEST, GL_STENCIL_TEST,
+                              GL_COLOR_LOGIC_OP, GL_LIGHTING, GL_FOG, GL_CULL_FACE,
+                              GL_POLYGON_STIPPLE, GL_TEXTURE_1D, GL_TEXTURE_GEN_S,
+                              GL_TEXTURE_GEN_T}) {
+        if (glIsEnabled(capability)) {
+            return false;
+        }
+    }
+    // An opaque colour whose channels the framebuffer stores exactly.
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    if (colour[3] != 1.0f) {
+        return false;
+    }
+    for (int i = 0; i < 3; ++i) {
+        const float level = colour[i] * 255.0f;
+        if (colour[i] < 0.0f || colour[i] > 1.0f || std::fabs(level - std::round(level)) > 1e-4f) {
+            return false;
+        }
+    }
+    // Blending off, or blending that keeps only an opaque source.
+    if (glIsEnabled(GL_BLEND)) {
+        GLint source = 0, destination = 0, equation = 0;
+        glGetIntegerv(GL_BLEND_SRC, &source);
+        glGetIntegerv(GL_BLEND_DST, &destination);
+        glGetIntegerv(GL_BLEND_EQUATION, &equation);
+        const bool takesSource = source == GL_SRC_ALPHA || source == GL_ONE;
+        const bool dropsDestination = destination == GL_ONE_MINUS_SRC_ALPHA || destination == GL_ZERO;
+        if (!takesSource || !dropsDestination || equation != GL_FUNC_ADD) {
+            return false;
+        }
+    }
+    GLint polygonModes[2] = {0, 0};
+    glGetIntegerv(GL_POLYGON_MODE, polygonModes);
+    GLboolean writes[4] = {GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE};
+    glGetBooleanv(GL_COLOR_WRITEMASK, writes);
+    if (polygonModes[0] != GL_FILL || polygonModes[1] != GL_FILL || !writes[0] || !writes[1] ||
+        !writes[2] || !writes[3]) {
+        return false;
+    }
+    // The rectangle must cover the whole drawable, which is what a clear
+    // touches, whatever the viewport.
+    SDL_Window* current = SDL_GL_GetCurrentWindow();
+    int drawableWidth = 0, drawableHeight = 0;
+    if (current == nullptr) {
+        return false;
+    }
+    SDL_GL_GetDrawableSize(current, &drawableWidth, &drawableHeight);
+    float box[4];
+    if (drawableWidth <= 0 || drawableHeight <= 0 || !windowBox(topLeft, bottomRight, box)) {
+        return false;
+    }
+    const float left = std::min(box[0], box[2]);
+    const float right = std::max(box[0], box[2]);
+    const float bottom = std::min(box[1], box[3]);
+    const float top = std::max(box[1], box[3]);
+    if (left > 0.0f || bottom > 0.0f || right < static_cast<float>(drawableWidth) ||
+        top < static_cast<float>(drawableHeight)) {
+        return false;
+    }
+    GLfloat previous[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, previous);
+    glClearColor(colour[0], colour[1], colour[2], 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(previous[0], previous[1], previous[2], previous[3]);
+    return true;
+}
+
+void RenderGL::matchFilterToPlacement(int texture, vector2 topLeft, vector2 bottomRight) {
+    const size_t index = static_cast<size_t>(texture - 1);
+    if (texture > textureCount() || index >= textureLinear.size() || !textureLinear[index] ||
+        textureNames[index] == 0) {
+        return;
+    }
+    GLint binding = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding);
+    if (static_cast<GLuint>(binding) != textureNames[index]) {
+        return;
+    }
+    const ImageInfo* info = getTextureInfo(texture);
+    float box[4];
+    bool exact = info != nullptr && windowBox(topLeft, bottomRight, box);
+    if (exact) {
+        // Not mirrored, the picture's own size, corners on whole pixels.
+        const float width = box[2] - box[0];
+        const float height = box[1] - box[3]; // window y grows upwards
+        const auto whole = [](float v) { return std::fabs(v - std::round(v)) < 1e-3f; };
+        exact = std::fabs(width - static_cast<float>(info->imageWidth)) < 1e-3f &&
+                std::fabs(height - static_cast<float>(info->imageHeight)) < 1e-3f &&
+                whole(box[0]) && whole(box[3]);
+    }
+    if (exact == textureNearestNow[index]) {
+        return;
+    }
+    const GLint mode = exact ? GL_NEAREST : GL_LINEAR;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mode);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mode);
+    textureNearestNow[index] = exact;
 }
 
 void RenderGL::drawRect(vector2 topLeft, vector2 bottomRight, vector2 extent) {
@@ -462,6 +643,8 @@ int RenderGL::loadTexture(const std::string& path, int filter, bool whiteIsTrans
     }
     textureInfos.push_back(record);
     textureNames.push_back(name);
+    textureLinear.push_back(filter == FilterLinear);
+    textureNearestNow.push_back(false);
     return textureCount();
 }
 
@@ -480,6 +663,8 @@ int RenderGL::createTexture(int width, int height, int bitsPerPixel, int filter)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mode);
     textureInfos.push_back(record);
     textureNames.push_back(name);
+    textureLinear.push_back(filter == FilterLinear);
+    textureNearestNow.push_back(false);
     glBindTexture(GL_TEXTURE_2D, 0);
     return textureCount();
 }

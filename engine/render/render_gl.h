@@ -84,12 +84,35 @@ class RenderGL : public Renderer {
 
   private:
     void setInitialState();
+    // Window-space (pixels, y up) corners of a logical rectangle under the
+    // current matrices and viewport; false when the transform rotates or
+    // is projective, so the rectangle is no longer an axis-aligned box.
+    bool windowBox(vector2 topLeft, vector2 bottomRight, float box[4]) const;
+    // True when an untextured rectangle with the current state would set
+    // every pixel of the drawable to the current colour exactly; it is
+    // then cleared to that colour instead, which gives the same pixels at a
+    // fraction of the cost on a software rasteriser.
+    bool clearsInstead(vector2 topLeft, vector2 bottomRight);
+    // A linearly filtered texture drawn at its own size on whole pixels
+    // samples every texel at its centre, where linear and nearest filtering
+    // give the same value; nearest is chosen there (it is much cheaper on a
+    // software rasteriser) and linear again for any other placement.
+    void matchFilterToPlacement(int texture, vector2 topLeft, vector2 bottomRight);
+    // True when blending the bound picture (no alpha channel) with the
+    // current state would give exactly its own colours: an opaque colour and
+    // factors that keep the source and drop the frame. Drawing it unblended
+    // then gives the same pixels without reading the frame.
+    bool blendKeepsOnlyTheSource(int texture) const;
 
     void* context = nullptr; // SDL_GLContext
     // True while a begin() opened a real glBegin, so end() never issues a
     // glEnd the GL would reject.
     bool primitiveOpen = false;
     std::vector<uint32_t> textureNames;  // parallel to textureInfos; 0 = deleted
+    // Parallel to textureInfos: asked for linear filtering, and currently
+    // switched to nearest by matchFilterToPlacement.
+    std::vector<bool> textureLinear;
+    std::vector<bool> textureNearestNow;
     std::vector<uint32_t> fontListBases; // first of 256 lists, by font index
 };
 

@@ -4,6 +4,8 @@
 
 #include <GL/gl.h>
 
+#include <vector>
+
 using glintTest::near;
 using glintTest::Rgb;
 using keltraWorks::RenderGL;
@@ -210,4 +212,63 @@ TEST_F(RenderGLBasics, PushAndPopRestoreAttributesAndModelview) {
     EXPECT_FLOAT_EQ(m[0], 2.0f);
     EXPECT_FLOAT_EQ(m[5], 3.0f);
     EXPECT_FLOAT_EQ(m[10], 0.0f);
+}
+
+namespace {
+
+std::vector<uint8_t> wholeFrame() {
+    std::vector<uint8_t> rgb(size_t(1024) * 768 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, 1024, 768, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
+}
+
+} // namespace
+
+// An untextured rectangle over the whole window must give exactly the pixels
+// of the same rectangle drawn in two halves, whatever the colour and blending.
+TEST_F(RenderGLBasics, FullWindowRectangleGivesThePixelsOfItsTwoHalves) {
+    struct Case {
+        vector4 colour;
+        bool blend;
+    };
+    const Case cases[] = {
+        {vector4(1, 1, 1, 1), true},          {vector4(0, 0.2f, 1, 1), true},
+        {vector4(0.3f, 0.3f, 0.3f, 1), true}, {vector4(1, 0, 0, 0.5f), true},
+        {vector4(0, 0.2f, 1, 1), false},      {vector4(0.5f, 0.25f, 0.75f, 0.25f), false},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> frames[2];
+        // Halves first, so the shared state checks below see the whole one.
+        for (int halves = 1; halves >= 0; --halves) {
+            renderer->loadIdentity();
+            renderer->clear(vector4(0, 0, 1, 1));
+            if (c.blend) {
+                renderer->setBlend(keltraWorks::BlendSrcAlpha, keltraWorks::BlendOneMinusSrcAlpha);
+            } else {
+                renderer->disableBlend();
+            }
+            renderer->setColor(c.colour);
+            renderer->translate(vector2(-1, -1)); // reaching past every edge
+            glTexCoord2f(0.25f, 0.75f); // the quad leaves (0, 0) behind
+            if (halves) {
+                renderer->drawRect(vector2(0, 0), vector2(9, 14), 0);
+                renderer->drawRect(vector2(9, 0), vector2(18, 14), 0);
+            } else {
+                renderer->drawRect(vector2(0, 0), vector2(18, 14), 0);
+            }
+            renderer->disableBlend();
+            frames[halves] = wholeFrame();
+        }
+        EXPECT_TRUE(frames[0] == frames[1])
+            << "colour " << c.colour.x << " " << c.colour.y << " " << c.colour.z << " "
+            << c.colour.w << (c.blend ? " blended" : "");
+    }
+    renderer->loadIdentity();
+    GLfloat coord[4] = {1, 1, 1, 1};
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, coord);
+    EXPECT_EQ(coord[0], 0.0f);
+    EXPECT_EQ(coord[1], 0.0f);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }

@@ -218,3 +218,136 @@ TEST_F(RenderGLTextures, LoadedImagesAreStoredBottomUpAndDrawnUpright) {
     EXPECT_TRUE(near(pixel(1, 766), Rgb{0, 255, 0}));
     EXPECT_TRUE(near(pixel(2, 766), Black));
 }
+
+namespace {
+
+// A 2 x 2 texel checkerboard of black and white, 64 x 48 pixels in all.
+Bytes checkerBytes(int width, int height) {
+    Bytes pixels;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const uint8_t v = ((x / 2 + y / 2) % 2) ? 255 : 0;
+            pixels.insert(pixels.end(), {v, v, v});
+        }
+    }
+    return pixels;
+}
+
+// Pixels of the block [x0, x0 + w) x [y0, y0 + h) (y from the top) whose
+// grey level is neither black nor white: what only linear filtering makes
+// from the checkerboard.
+int inBetweenPixels(int x0, int y0, int w, int h) {
+    std::vector<uint8_t> rgb(size_t(w) * size_t(h) * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(x0, 768 - y0 - h, w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    int count = 0;
+    for (uint8_t v : rgb) {
+        count += (v != 0 && v != 255) ? 1 : 0;
+    }
+    return count;
+}
+
+} // namespace
+
+TEST_F(RenderGLTextures, LinearPictureIsTexelExactAtItsOwnSizeAndStillFilteredElsewhere) {
+    constexpr int W = 64, H = 48;
+    const Bytes source = checkerBytes(W, H);
+    const int t = renderer->loadTexture(tempFile("checker.png", glintTest::rgbPng(W, H, source)),
+                                        keltraWorks::FilterLinear, false);
+    ASSERT_GT(t, 0);
+    const auto draw = [&](vector2 topLeft, vector2 bottomRight) {
+        renderer->bindTexture(t);
+        renderer->setColor(1, 1, 1, 1);
+        renderer->drawRect(topLeft, bottomRight, t);
+        renderer->bindTexture(0);
+    };
+
+    // Drawn at its own size on whole pixels (64, 64): every pixel is its texel.
+    blank();
+    draw(vector2(1, 1), vector2(2, 1.75f));
+    for (int y = 0; y < H; ++y) {
+        for (int x = 0; x < W; ++x) {
+            const int v = source[size_t(y * W + x) * 3];
+            ASSERT_TRUE(near(pixel(64 + x, 64 + y), Rgb{v, v, v}, 0)) << x << ", " << y;
+        }
+    }
+
+    // Stretched to twice its size, and at its own size half a pixel off the
+    // grid, the same texture is filtered linearly as it was loaded to be.
+    blank();
+    draw(vector2(1, 1), vector2(3, 2.5f));
+    EXPECT_GT(inBetweenPixels(64, 64, 2 * W, 2 * H), 0) << "stretched";
+    blank();
+    draw(vector2(1 + 1.0f / 128, 1), vector2(2 + 1.0f / 128, 1.75f));
+    EXPECT_GT(inBetweenPixels(64, 64, W + 1, H), 0) << "half a pixel off";
+
+    // Back on the grid, texel-exact again.
+    blank();
+    draw(vector2(4, 2), vector2(5, 2.75f));
+    EXPECT_EQ(inBetweenPixels(256, 128, W, H), 0);
+    EXPECT_TRUE(near(pixel(256, 128), Rgb{0, 0, 0}, 0));
+    EXPECT_TRUE(near(pixel(258, 128), Rgb{255, 255, 255}, 0));
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// A picture without alpha, drawn blended with an opaque colour, must give the
+// pixels of the same picture stored with a fully opaque alpha channel, on any
+// frame beneath, tinted or not, at its own size or stretched.
+TEST_F(RenderGLTextures, OpaqueBlendedPictureWithoutAlphaMatchesItsOpaqueRgbaTwin) {
+    constexpr int W = 40, H = 24;
+    Bytes rgb, rgba;
+    for (int i = 0; i < W * H; ++i) {
+        const uint8_t r = uint8_t(i * 7), g = uint8_t(i * 13 + 5), b = uint8_t(255 - i * 3);
+        rgb.insert(rgb.end(), {r, g, b});
+        rgba.insert(rgba.end(), {r, g, b, 255});
+    }
+    const int plain = renderer->loadTexture(tempFile("plain.png", glintTest::rgbPng(W, H, rgb)),
+                                            keltraWorks::FilterLinear, false);
+    const int opaque = renderer->loadTexture(
+        tempFile("opaque.png", glintTest::rgbaPng(W, H, rgba)), keltraWorks::FilterLinear, false);
+    ASSERT_GT(plain, 0);
+    ASSERT_GT(opaque, 0);
+
+    struct Case {
+        vector4 tint;
+        int source, destination;
+        vector2 bottomRight;
+    };
+    const Case cases[] = {
+        {vector4(1, 1, 1, 1), keltraWorks::BlendSrcAlpha, keltraWorks::BlendOneMinusSrcAlpha,
+         vector2(1.625f, 1.375f)},
+        {vector4(0.79f, 0.79f, 0.79f, 1), keltraWorks::BlendSrcAlpha,
+         keltraWorks::BlendOneMinusSrcAlpha, vector2(1.625f, 1.375f)},
+        {vector4(1, 0.5f, 0.25f, 1), keltraWorks::BlendOne, keltraWorks::BlendZero,
+         vector2(3.3f, 2.1f)},
+        {vector4(1, 1, 1, 0.5f), keltraWorks::BlendSrcAlpha, keltraWorks::BlendOneMinusSrcAlpha,
+         vector2(1.625f, 1.375f)},
+    };
+    for (const Case& c : cases) {
+        std::vector<Rgb> shown[2];
+        for (int which = 0; which < 2; ++which) {
+            const int t = which == 0 ? plain : opaque;
+            renderer->loadIdentity();
+            renderer->clear(vector4(0.2f, 0.6f, 0.4f, 1));
+            renderer->setColor(c.tint);
+            renderer->setBlend(c.source, c.destination);
+            renderer->bindTexture(t);
+            renderer->drawRect(vector2(1, 1), c.bottomRight, t);
+            EXPECT_TRUE(glIsEnabled(GL_BLEND)) << "blending stays as it was set";
+            renderer->bindTexture(0);
+            renderer->disableBlend();
+            for (int y = 60; y < 140; y += 3) {
+                for (int x = 60; x < 220; x += 3) {
+                    shown[which].push_back(pixel(x, y));
+                }
+            }
+        }
+        for (size_t i = 0; i < shown[0].size(); ++i) {
+            ASSERT_TRUE(near(shown[0][i], shown[1][i], 0))
+                << "sample " << i << ", tint alpha " << c.tint.w << ", factors " << c.source
+                << " " << c.destination;
+        }
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
