@@ -163,7 +163,13 @@ TEST_F(PlayerEndToEnd, OpeningMainScreenNextTrackAndClosing) {
     EXPECT_TRUE(endTitle(closing));
     EXPECT_FALSE(endTitle(mainScreen));
     EXPECT_FALSE(mainScreenWithControls(closing));
-    EXPECT_TRUE(run.running()) << "the first Escape must not end the program";
+    if (!run.running()) {
+        int early = 0;
+        run.waitExit(0, &early);
+        ADD_FAILURE() << "the first Escape must not end the program; it ended: "
+                      << describeStatus(early) << "\n"
+                      << run.stderrText();
+    }
 
     ASSERT_TRUE(run.pressEscape());
     int status = 0;
