@@ -1,6 +1,9 @@
 // Preloaded into the real player by scripts/bench.sh to see its frames from
-// outside without any switch in the product. It wraps three calls:
-// - SDL_GL_SwapWindow: one line "S <start ns> <end ns>" per presented frame;
+// outside without any switch in the product. It wraps these calls:
+// - SDL_GL_SwapWindow, and glXCopySubBufferMESA (which a player showing only
+//   the changed part of each frame uses instead, found through
+//   glXGetProcAddressARB): one line "S <start ns> <end ns>" per presented
+//   frame;
 // - glLoadIdentity: the first call after a swap marks the start of the next
 //   frame's drawing, written as "D <ns>" before the following swap line;
 // - SDL_WaitEventTimeout / SDL_PollEvent: "M <ns> <x> <y>" for each pointer
@@ -13,6 +16,7 @@
 #include <dlfcn.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <time.h>
 
 static FILE* logFile;
@@ -57,6 +61,34 @@ void SDL_GL_SwapWindow(SDL_Window* window) {
         fprintf(logFile, "S %llu %llu\n", start, nowNs());
         fflush(logFile); // cheap with a full buffer: one write per frame
     }
+}
+
+static void (*realCopySubBuffer)(void*, unsigned long, int, int, int, int);
+
+static void copySubBuffer(void* display, unsigned long drawable, int x, int y, int width,
+                          int height) {
+    unsigned long long start = nowNs();
+    realCopySubBuffer(display, drawable, x, y, width, height);
+    frameStarted = 0;
+    if (out() != NULL) {
+        fprintf(logFile, "S %llu %llu\n", start, nowNs());
+        fflush(logFile);
+    }
+}
+
+typedef void (*GlxFunction)(void);
+
+GlxFunction glXGetProcAddressARB(const unsigned char* name) {
+    static GlxFunction (*real)(const unsigned char*);
+    if (real == NULL) {
+        real = (GlxFunction(*)(const unsigned char*))dlsym(RTLD_NEXT, "glXGetProcAddressARB");
+    }
+    GlxFunction found = real(name);
+    if (found != NULL && strcmp((const char*)name, "glXCopySubBufferMESA") == 0) {
+        realCopySubBuffer = (void (*)(void*, unsigned long, int, int, int, int))found;
+        return (GlxFunction)copySubBuffer;
+    }
+    return found;
 }
 
 void glLoadIdentity(void) {

@@ -160,6 +160,12 @@ bool AppWindow::setRenderer(Renderer* candidate) {
     }
     renderer = candidate;
     font = renderer->createFont("Courier New", 14, true, false, false);
+    regionRenderer = nullptr;
+    auto* gl = dynamic_cast<RenderGL*>(renderer);
+    if (gl && system && window && system->showsRegions(window)) {
+        regionRenderer = gl;
+        regionRenderer->setPartialFrames(true);
+    }
     return true;
 }
 
@@ -290,14 +296,26 @@ void AppWindow::renderFrame() {
     if (!renderer) {
         return;
     }
+    if (regionRenderer) {
+        regionRenderer->beginFrame();
+    }
     renderer->loadIdentity();
     if (!root) {
+        if (regionRenderer) {
+            regionRenderer->endFrame();
+        }
         return;
     }
     root->layout();
     renderer->pushState();
     root->draw(renderer);
     renderer->popState();
+    if (regionRenderer) {
+        const FrameRecording::Box changed = regionRenderer->endFrame();
+        system->showRegion(window, changed.x0, changed.y0, changed.x1 - changed.x0,
+                           changed.y1 - changed.y0);
+        return;
+    }
     system->swapBuffers(renderer->getDC());
 }
 
@@ -334,6 +352,8 @@ void AppWindow::handleMouseUp(int x, int y, int button) {
 }
 
 void AppWindow::destroy() {
+    // The renderer may already be gone (it is released first); only forget it.
+    regionRenderer = nullptr;
     if (window) {
         SDL_HideWindow(window);
         SDL_DestroyWindow(window);

@@ -3,7 +3,9 @@
 // with a root attached, the root's layout, pushState, the root's draw,
 // popState and the buffer swap. Nothing clears the frame buffer; the tree's
 // opaque root covers it. With no renderer or no root there is no frame and no
-// swap.
+// swap. Where the window system can show part of the back buffer, a GL
+// renderer records each frame, redraws only the pixels that changed and the
+// window shows just those (same pixels, a fraction of the work).
 //
 // Pacing stands in for a 10 ms platform timer: a tick is made only when no
 // other event is queued and only once 10 ms have passed since the last one,
@@ -42,6 +44,7 @@ namespace keltraWorks {
 
 class Object;
 class Renderer;
+class RenderGL;
 class WindowSystem;
 struct WindowEvent;
 
@@ -121,6 +124,10 @@ class AppWindow {
     bool videoStarted = false;
     bool registered = false;
     Renderer* renderer = nullptr;
+    // The GL renderer, when it redraws and the window shows only what
+    // changed from frame to frame; null when frames are drawn and swapped
+    // whole.
+    RenderGL* regionRenderer = nullptr;
     Object* root = nullptr;
     std::function<void()> firstQuitHandler;
     bool firstQuitSeen = false;

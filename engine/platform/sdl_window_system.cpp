@@ -1,12 +1,28 @@
 #include "engine/platform/sdl_window_system.h"
 
+#include <GL/glx.h>
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <climits>
+#include <cstring>
 
 namespace keltraWorks {
 
 namespace {
+
+// True when `word` is one of the space-separated words of `list`.
+bool hasWord(const char* list, const char* word) {
+    const size_t length = std::strlen(word);
+    for (const char* p = std::strstr(list, word); p != nullptr; p = std::strstr(p + 1, word)) {
+        const bool starts = p == list || p[-1] == ' ';
+        const bool ends = p[length] == ' ' || p[length] == '\0';
+        if (starts && ends) {
+            return true;
+        }
+    }
+    return false;
+}
 
 WindowEvent translate(const SDL_Event& event) {
     WindowEvent out;
@@ -48,11 +64,21 @@ WindowEvent translate(const SDL_Event& event) {
 
 } // namespace
 
+void SdlWindowSystem::note(const SDL_Event& event) {
+    if (event.type == SDL_WINDOWEVENT &&
+        (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SHOWN ||
+         event.window.event == SDL_WINDOWEVENT_RESTORED ||
+         event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)) {
+        exposed = true;
+    }
+}
+
 bool SdlWindowSystem::poll(WindowEvent& out) {
     SDL_Event event;
     if (!SDL_PollEvent(&event)) {
         return false;
     }
+    note(event);
     out = translate(event);
     return true;
 }
@@ -63,6 +89,7 @@ bool SdlWindowSystem::wait(WindowEvent& out, uint32_t milliseconds) {
     if (!SDL_WaitEventTimeout(&event, timeout)) {
         return false;
     }
+    note(event);
     out = translate(event);
     return true;
 }
@@ -77,6 +104,49 @@ void SdlWindowSystem::swapBuffers(SDL_Window* window) {
     if (window) {
         SDL_GL_SwapWindow(window);
     }
+}
+
+bool SdlWindowSystem::showsRegions(SDL_Window* window) {
+    copySubBuffer = nullptr;
+    if (window == nullptr) {
+        return false;
+    }
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
+        return false;
+    }
+    Display* x11 = info.info.x11.display;
+    const char* extensions = glXQueryExtensionsString(x11, DefaultScreen(x11));
+    if (extensions == nullptr || !hasWord(extensions, "GLX_MESA_copy_sub_buffer")) {
+        return false;
+    }
+    auto* function = glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXCopySubBufferMESA"));
+    if (function == nullptr) {
+        return false;
+    }
+    copySubBuffer = reinterpret_cast<CopySubBuffer>(function);
+    display = x11;
+    drawable = info.info.x11.window;
+    exposed = true;
+    return true;
+}
+
+void SdlWindowSystem::showRegion(SDL_Window* window, int x, int y, int width, int height) {
+    if (copySubBuffer == nullptr || window == nullptr) {
+        return;
+    }
+    if (exposed) {
+        exposed = false;
+        x = 0;
+        y = 0;
+        SDL_GL_GetDrawableSize(window, &width, &height);
+    }
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    copySubBuffer(display, drawable, x, y, width, height);
+    XFlush(static_cast<Display*>(display));
 }
 
 } // namespace keltraWorks

@@ -1,5 +1,6 @@
 // What the main window needs from the desktop: its input as WindowEvents,
-// mouse capture and the buffer swap. The SDL implementation is
+// mouse capture, the buffer swap and, where the GL can, showing part of the
+// back buffer. The SDL implementation is
 // sdl_window_system.h; tests script one. The main window (app_window.h) holds
 // the loop's rules (ticks, quits, the mouse filter), so an implementation
 // only translates and waits.
@@ -45,6 +46,23 @@ class WindowSystem {
     virtual void captureMouse(bool captured) = 0;
     // Shows the frame drawn into the window's back buffer.
     virtual void swapBuffers(SDL_Window* window) = 0;
+    // True when the window can show a part of its back buffer without
+    // swapping it, so the back buffer keeps its pixels from frame to frame
+    // and a frame need only redraw and show what changed.
+    virtual bool showsRegions(SDL_Window* window) {
+        (void)window;
+        return false;
+    }
+    // Shows the box of the back buffer (window pixels, y up: the GL's window
+    // coordinates); an empty box shows nothing. When the desktop has lost
+    // what the window showed (an expose), the whole back buffer is shown.
+    virtual void showRegion(SDL_Window* window, int x, int y, int width, int height) {
+        (void)window;
+        (void)x;
+        (void)y;
+        (void)width;
+        (void)height;
+    }
 };
 
 } // namespace keltraWorks

@@ -122,6 +122,7 @@ RenderGL::~RenderGL() {
 }
 
 bool RenderGL::createContext(SDL_Window*) {
+    previousValid = false;
     if (dc == nullptr) {
         status = StatusNoContext;
         return false;
@@ -143,6 +144,8 @@ bool RenderGL::createContext(SDL_Window*) {
 }
 
 void RenderGL::destroyContext() {
+    previousValid = false;
+    recording = false;
     if (context != nullptr) {
         SDL_GL_MakeCurrent(dc, nullptr);
         SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context));
@@ -165,6 +168,7 @@ void RenderGL::setInitialState() {
 }
 
 void RenderGL::setProjection(float w, float h) {
+    previousValid = false;
     glViewport(0, 0, pixelWidth, pixelHeight);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -173,6 +177,12 @@ void RenderGL::setProjection(float w, float h) {
 }
 
 void RenderGL::setPolygonMode(int mode) {
+    if (recording) {
+        if (mode >= 0 && mode < 3) {
+            record(FrameRecording::Op::PolygonMode, mode);
+        }
+        return;
+    }
     static const GLenum modes[3] = {GL_FILL, GL_LINE, GL_POINT};
     if (mode >= 0 && mode < 3) {
         glPolygonMode(GL_FRONT_AND_BACK, modes[mode]);
@@ -180,32 +190,60 @@ void RenderGL::setPolygonMode(int mode) {
 }
 
 void RenderGL::clear(vector4 colour) {
+    if (recording) {
+        record(FrameRecording::Op::Clear, 0, 0, {colour.x, colour.y, colour.z, colour.w});
+        return;
+    }
     glClearColor(colour.x, colour.y, colour.z, colour.w);
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
 void RenderGL::loadIdentity() {
+    if (recording) {
+        record(FrameRecording::Op::LoadIdentity);
+        return;
+    }
     glLoadIdentity();
 }
 
 void RenderGL::translate(float x, float y) {
+    if (recording) {
+        record(FrameRecording::Op::Translate, 0, 0, {x, y});
+        return;
+    }
     glTranslatef(x, y, 0.0f);
 }
 
 void RenderGL::translate(vector2 offset) {
+    if (recording) {
+        record(FrameRecording::Op::Translate, 0, 0, {offset.x, offset.y});
+        return;
+    }
     glTranslatef(offset.x, offset.y, 0.0f);
 }
 
 // The z factor is 0 on purpose: the scene is flat and callers expect it.
 void RenderGL::scale(float x, float y) {
+    if (recording) {
+        record(FrameRecording::Op::Scale, 0, 0, {x, y});
+        return;
+    }
     glScalef(x, y, 0.0f);
 }
 
 void RenderGL::scale(vector2 factor) {
+    if (recording) {
+        record(FrameRecording::Op::Scale, 0, 0, {factor.x, factor.y});
+        return;
+    }
     glScalef(factor.x, factor.y, 0.0f);
 }
 
 void RenderGL::rotate(float degrees) {
+    if (recording) {
+        record(FrameRecording::Op::Rotate, 0, 0, {degrees});
+        return;
+    }
     glRotatef(degrees, 0.0f, 0.0f, 1.0f);
 }
 
@@ -214,6 +252,12 @@ bool RenderGL::begin(int primitive) {
         return false;
     }
     static const GLenum primitives[4] = {GL_POINTS, GL_LINES, GL_TRIANGLES, GL_QUADS};
+    if (recording) {
+        record(FrameRecording::Op::Begin, primitive);
+        primitiveOpen = primitive >= 0 && primitive < 4;
+        inBatch = true;
+        return true;
+    }
     // An unknown primitive still opens a batch, but with nothing to draw.
     if (primitive >= 0 && primitive < 4) {
         glBegin(primitives[primitive]);
@@ -227,6 +271,12 @@ bool RenderGL::end() {
     if (!inBatch) {
         return false;
     }
+    if (recording) {
+        record(FrameRecording::Op::End);
+        primitiveOpen = false;
+        inBatch = false;
+        return true;
+    }
     if (primitiveOpen) {
         glEnd();
         primitiveOpen = false;
@@ -236,18 +286,34 @@ bool RenderGL::end() {
 }
 
 void RenderGL::vertex(vector2 point) {
+    if (recording) {
+        record(FrameRecording::Op::Vertex, 0, 0, {point.x, point.y});
+        return;
+    }
     glVertex2f(point.x, point.y);
 }
 
 void RenderGL::vertex(float x, float y) {
+    if (recording) {
+        record(FrameRecording::Op::Vertex, 0, 0, {x, y});
+        return;
+    }
     glVertex2f(x, y);
 }
 
 void RenderGL::texCoord(vector2 coord) {
+    if (recording) {
+        record(FrameRecording::Op::TexCoord, 0, 0, {coord.x, coord.y});
+        return;
+    }
     glTexCoord2f(coord.x, coord.y);
 }
 
 void RenderGL::texCoord(float s, float t) {
+    if (recording) {
+        record(FrameRecording::Op::TexCoord, 0, 0, {s, t});
+        return;
+    }
     glTexCoord2f(s, t);
 }
 
@@ -257,6 +323,10 @@ void RenderGL::texCoord(float s, float t) {
 // it to map the top-left corner to (0, 0).
 void RenderGL::drawTriangle(vector2 a, vector2 b, vector2 c) {
     if (inBatch) {
+        return;
+    }
+    if (recording) {
+        record(FrameRecording::Op::Triangle, 0, 0, {a.x, a.y, b.x, b.y, c.x, c.y});
         return;
     }
     glBegin(GL_TRIANGLES);
@@ -273,6 +343,11 @@ void RenderGL::drawQuad(vector2 a, vector2 b, vector2 c, vector2 d, vector2 exte
     if (inBatch) {
         return;
     }
+    if (recording) {
+        record(FrameRecording::Op::Quad, 0, 0,
+               {a.x, a.y, b.x, b.y, c.x, c.y, d.x, d.y, extent.x, extent.y});
+        return;
+    }
     glBegin(GL_QUADS);
     glVertex2f(a.x, a.y);
     glTexCoord2f(extent.x, 0.0f);
@@ -286,6 +361,13 @@ void RenderGL::drawQuad(vector2 a, vector2 b, vector2 c, vector2 d, vector2 exte
 }
 
 void RenderGL::drawRect(vector2 topLeft, vector2 bottomRight, int texture) {
+    if (recording) {
+        if (!inBatch) {
+            record(FrameRecording::Op::RectTexture, texture, 0,
+                   {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y});
+        }
+        return;
+    }
     if (!inBatch) {
         if (texture == 0 && clearsInstead(topLeft, bottomRight)) {
             // The texture coordinate the quad would have left behind.
@@ -369,7 +451,8 @@ bool RenderGL::clearsInstead(vector2 topLeft, vector2 bottomRight) {
     if (binding != 0 && glIsEnabled(GL_TEXTURE_2D)) {
         return false;
     }
-    for (GLenum capability : {GL_SCISSOR_TEST, GL_ALPHA_TEST, GL_DEPTH_TEST, GL_STENCIL_TEST,
+    // The scissor clips a clear as it clips the rectangle: it may be on.
+    for (GLenum capability : {GL_ALPHA_TEST, GL_DEPTH_TEST, GL_STENCIL_TEST,
                               GL_COLOR_LOGIC_OP, GL_LIGHTING, GL_FOG, GL_CULL_FACE,
                               GL_POLYGON_STIPPLE, GL_TEXTURE_1D, GL_TEXTURE_GEN_S,
                               GL_TEXTURE_GEN_T}) {
@@ -475,23 +558,44 @@ void RenderGL::drawRect(vector2 topLeft, vector2 bottomRight, vector2 extent) {
 }
 
 void RenderGL::setColor(vector4 colour) {
+    if (recording) {
+        record(FrameRecording::Op::Color, 0, 0, {colour.x, colour.y, colour.z, colour.w});
+        return;
+    }
     glColor4f(colour.x, colour.y, colour.z, colour.w);
 }
 
 void RenderGL::setColor(float r, float g, float b, float a) {
+    if (recording) {
+        record(FrameRecording::Op::Color, 0, 0, {r, g, b, a});
+        return;
+    }
     glColor4f(r, g, b, a);
 }
 
 void RenderGL::setBlend(int source, int destination) {
+    if (recording) {
+        record(FrameRecording::Op::Blend, static_cast<int>(blendFactor(source)),
+               static_cast<int>(blendFactor(destination)));
+        return;
+    }
     glEnable(GL_BLEND);
     glBlendFunc(blendFactor(source), blendFactor(destination));
 }
 
 void RenderGL::disableBlend() {
+    if (recording) {
+        record(FrameRecording::Op::NoBlend);
+        return;
+    }
     glDisable(GL_BLEND);
 }
 
 void RenderGL::drawImage(int image) {
+    if (recording) {
+        record(FrameRecording::Op::Image, image);
+        return;
+    }
     const Image* picture = getImage(image);
     if (picture == nullptr) {
         return;
@@ -507,6 +611,12 @@ void RenderGL::drawImage(int image) {
 }
 
 void RenderGL::bindTexture(int texture) {
+    if (recording) {
+        if (texture >= 0 && texture <= textureCount()) {
+            record(FrameRecording::Op::BindTexture, texture);
+        }
+        return;
+    }
     if (texture == 0) {
         glBindTexture(GL_TEXTURE_2D, 0);
     } else if (texture > 0 && texture <= textureCount()) {
@@ -515,15 +625,27 @@ void RenderGL::bindTexture(int texture) {
 }
 
 void RenderGL::setPointSize(float size) {
+    if (recording) {
+        record(FrameRecording::Op::PointSize, 0, 0, {size});
+        return;
+    }
     glPointSize(size);
 }
 
 void RenderGL::setLineWidth(float width) {
+    if (recording) {
+        record(FrameRecording::Op::LineWidth, 0, 0, {width});
+        return;
+    }
     glLineWidth(width);
 }
 
 void RenderGL::drawText(int font, float x, float y, std::string text) {
     if (text.empty() || font < 0 || font >= fontCount()) {
+        return;
+    }
+    if (recording) {
+        frames[current].addText(font, x, y, text);
         return;
     }
     glPushAttrib(GL_ALL_ATTRIB_BITS);
@@ -538,12 +660,20 @@ void RenderGL::drawText(int font, vector2 position, std::string text) {
 }
 
 void RenderGL::pushState() {
+    if (recording) {
+        record(FrameRecording::Op::PushState);
+        return;
+    }
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
 }
 
 void RenderGL::popState() {
+    if (recording) {
+        record(FrameRecording::Op::PopState);
+        return;
+    }
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
     glPopAttrib();
@@ -645,6 +775,7 @@ int RenderGL::loadTexture(const std::string& path, int filter, bool whiteIsTrans
     textureNames.push_back(name);
     textureLinear.push_back(filter == FilterLinear);
     textureNearestNow.push_back(false);
+    textureGenerations.push_back(0);
     return textureCount();
 }
 
@@ -665,11 +796,20 @@ int RenderGL::createTexture(int width, int height, int bitsPerPixel, int filter)
     textureNames.push_back(name);
     textureLinear.push_back(filter == FilterLinear);
     textureNearestNow.push_back(false);
+    textureGenerations.push_back(0);
     glBindTexture(GL_TEXTURE_2D, 0);
     return textureCount();
 }
 
 bool RenderGL::updateTexture(int texture, const uint8_t* pixels) {
+    if (recording) {
+        // Uploads are made at once, also while a frame is being recorded.
+        recording = false;
+        const bool done = updateTexture(texture, pixels);
+        recording = true;
+        return done;
+    }
+    touchTexture(texture);
     bindTexture(texture);
     const ImageInfo* record = getTextureInfo(texture);
     if (record == nullptr) {
@@ -712,6 +852,7 @@ bool RenderGL::deleteTexture(int texture) {
     }
     glDeleteTextures(1, &name);
     name = 0; // the index stays reserved; binding it now binds nothing
+    touchTexture(texture);
     return true;
 }
 
@@ -764,6 +905,208 @@ int RenderGL::createFont(const std::string& faceName, int height, bool bold, boo
 
 bool RenderGL::isAvailable() {
     return true;
+}
+
+void RenderGL::touchTexture(int texture) {
+    if (texture > 0 && static_cast<size_t>(texture) <= textureGenerations.size()) {
+        ++textureGenerations[static_cast<size_t>(texture - 1)];
+    }
+}
+
+void RenderGL::record(FrameRecording::Op op, int i0, int i1, std::initializer_list<float> floats) {
+    FrameRecording::Command command;
+    command.op = op;
+    command.i[0] = i0;
+    command.i[1] = i1;
+    size_t k = 0;
+    for (float f : floats) {
+        if (k < sizeof command.f / sizeof command.f[0]) {
+            command.f[k++] = f;
+        }
+    }
+    frames[current].add(command);
+}
+
+FrameRecording::State RenderGL::currentState() const {
+    FrameRecording::State state;
+    GLfloat modelview[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    state.matrix[0] = modelview[0];
+    state.matrix[1] = modelview[1];
+    state.matrix[2] = modelview[4];
+    state.matrix[3] = modelview[5];
+    state.matrix[4] = modelview[12];
+    state.matrix[5] = modelview[13];
+    glGetFloatv(GL_CURRENT_COLOR, state.color);
+    GLfloat coords[4] = {0, 0, 0, 1};
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, coords);
+    state.texCoord[0] = coords[0];
+    state.texCoord[1] = coords[1];
+    state.blend = glIsEnabled(GL_BLEND) == GL_TRUE;
+    GLint value = 0;
+    glGetIntegerv(GL_BLEND_SRC, &value);
+    state.blendSource = value;
+    glGetIntegerv(GL_BLEND_DST, &value);
+    state.blendDestination = value;
+    GLint binding = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding);
+    state.texture = 0;
+    for (size_t i = 0; binding != 0 && i < textureNames.size(); ++i) {
+        if (textureNames[i] == static_cast<GLuint>(binding)) {
+            state.texture = static_cast<int32_t>(i + 1);
+        }
+    }
+    GLint modes[2] = {GL_FILL, GL_FILL};
+    glGetIntegerv(GL_POLYGON_MODE, modes);
+    state.polygonMode = modes[0] == GL_LINE ? 1 : modes[0] == GL_POINT ? 2 : 0;
+    glGetFloatv(GL_LINE_WIDTH, &state.lineWidth);
+    glGetFloatv(GL_POINT_SIZE, &state.pointSize);
+    return state;
+}
+
+void RenderGL::setPartialFrames(bool on) {
+    partial = on;
+    recording = false;
+    previousValid = false;
+}
+
+void RenderGL::beginFrame() {
+    if (!partial || recording || status != StatusReady) {
+        return;
+    }
+    frames[current].reset(currentState());
+    batchAtStart = inBatch;
+    primitiveAtStart = primitiveOpen;
+    recording = true;
+}
+
+FrameRecording::Box RenderGL::endFrame() {
+    FrameRecording::Box whole;
+    whole.x1 = pixelWidth;
+    whole.y1 = pixelHeight;
+    if (!recording) {
+        return whole;
+    }
+    recording = false;
+    FrameRecording& now = frames[current];
+    FrameRecording::View view;
+    view.pixelsPerUnitX = logicalWidth > 0.0f ? static_cast<float>(pixelWidth) / logicalWidth : 1.0f;
+    view.pixelsPerUnitY =
+        logicalHeight > 0.0f ? static_cast<float>(pixelHeight) / logicalHeight : 1.0f;
+    view.width = pixelWidth;
+    view.height = pixelHeight;
+    now.finish(view, [this](int texture) {
+        return texture > 0 && static_cast<size_t>(texture) <= textureGenerations.size()
+                   ? textureGenerations[static_cast<size_t>(texture - 1)]
+                   : 0u;
+    });
+    // A batch left open or closed across the frame's edge is drawn whole.
+    const bool balanced = inBatch == batchAtStart && primitiveOpen == primitiveAtStart;
+    FrameRecording::Box box =
+        previousValid && balanced ? now.damageSince(frames[1 - current]) : whole;
+    if (!box.empty()) {
+        inBatch = batchAtStart;
+        primitiveOpen = primitiveAtStart;
+        // Textures loaded or updated during the frame changed the binding;
+        // the drawing starts from the one the frame started with.
+        const int bound = now.startState().texture;
+        glBindTexture(GL_TEXTURE_2D, bound > 0 ? textureNames[size_t(bound - 1)] : 0);
+        // The whole window is drawn as without recording: clipping can
+        // change how a software rasteriser rounds blended colours.
+        const bool clip = box.x0 > 0 || box.y0 > 0 || box.x1 < pixelWidth || box.y1 < pixelHeight;
+        if (clip) {
+            glEnable(GL_SCISSOR_TEST);
+            glScissor(box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0);
+        }
+        replay(now);
+        if (clip) {
+            glDisable(GL_SCISSOR_TEST);
+        }
+    }
+    previousValid = true;
+    current = 1 - current;
+    return box;
+}
+
+void RenderGL::replay(const FrameRecording& frame) {
+    using Op = FrameRecording::Op;
+    for (const FrameRecording::Command& c : frame.commands()) {
+        const float* f = c.f;
+        switch (c.op) {
+        case Op::PolygonMode:
+            setPolygonMode(c.i[0]);
+            break;
+        case Op::Clear:
+            clear(vector4(f[0], f[1], f[2], f[3]));
+            break;
+        case Op::LoadIdentity:
+            loadIdentity();
+            break;
+        case Op::Translate:
+            translate(f[0], f[1]);
+            break;
+        case Op::Scale:
+            scale(f[0], f[1]);
+            break;
+        case Op::Rotate:
+            rotate(f[0]);
+            break;
+        case Op::Begin:
+            begin(c.i[0]);
+            break;
+        case Op::End:
+            end();
+            break;
+        case Op::Vertex:
+            vertex(f[0], f[1]);
+            break;
+        case Op::TexCoord:
+            texCoord(f[0], f[1]);
+            break;
+        case Op::Triangle:
+            drawTriangle(vector2(f[0], f[1]), vector2(f[2], f[3]), vector2(f[4], f[5]));
+            break;
+        case Op::Quad:
+            drawQuad(vector2(f[0], f[1]), vector2(f[2], f[3]), vector2(f[4], f[5]),
+                     vector2(f[6], f[7]), vector2(f[8], f[9]));
+            break;
+        case Op::RectTexture:
+            drawRect(vector2(f[0], f[1]), vector2(f[2], f[3]), c.i[0]);
+            break;
+        case Op::Color:
+            setColor(f[0], f[1], f[2], f[3]);
+            break;
+        case Op::Blend:
+            // Recorded as GL factors, which setBlend passes through.
+            glEnable(GL_BLEND);
+            glBlendFunc(static_cast<GLenum>(c.i[0]), static_cast<GLenum>(c.i[1]));
+            break;
+        case Op::NoBlend:
+            disableBlend();
+            break;
+        case Op::Image:
+            drawImage(c.i[0]);
+            break;
+        case Op::BindTexture:
+            bindTexture(c.i[0]);
+            break;
+        case Op::PointSize:
+            setPointSize(f[0]);
+            break;
+        case Op::LineWidth:
+            setLineWidth(f[0]);
+            break;
+        case Op::Text:
+            drawText(c.i[0], f[0], f[1], frame.text(c.i[1]));
+            break;
+        case Op::PushState:
+            pushState();
+            break;
+        case Op::PopState:
+            popState();
+            break;
+        }
+    }
 }
 
 uint32_t RenderGL::textureName(int texture) const {

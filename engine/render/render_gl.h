@@ -15,9 +15,11 @@
 // Threading: single-threaded; the context is current on the creating thread.
 #pragma once
 
+#include "engine/render/frame_recording.h"
 #include "engine/render/renderer.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -82,6 +84,24 @@ class RenderGL : public Renderer {
     // deleted texture. For tests and for widgets that issue GL calls.
     uint32_t textureName(int texture) const;
 
+    // Frames drawn again only where they changed, for a window that can show
+    // part of its back buffer and never swaps it (so the back buffer keeps
+    // the last frame). While on, the drawing calls between beginFrame and
+    // endFrame are recorded; endFrame compares them with the previous
+    // frame's, draws them clipped to the pixels that may differ and returns
+    // that box (window pixels, y up; empty when nothing differs). The first
+    // frame, and the first after setProjection, a context change or
+    // forgetFrame, is drawn whole. Off (the default), calls are issued as
+    // they come and endFrame returns the whole window. Textures loaded or
+    // updated while a frame is recorded change at once, before the frame's
+    // drawing is issued.
+    void setPartialFrames(bool on);
+    bool partialFrames() const { return partial; }
+    void beginFrame();
+    FrameRecording::Box endFrame();
+    // The next frame is drawn whole.
+    void forgetFrame() { previousValid = false; }
+
   private:
     void setInitialState();
     // Window-space (pixels, y up) corners of a logical rectangle under the
@@ -113,6 +133,23 @@ class RenderGL : public Renderer {
     // switched to nearest by matchFilterToPlacement.
     std::vector<bool> textureLinear;
     std::vector<bool> textureNearestNow;
+    // Parallel to textureInfos: bumped whenever a texture's pixels change.
+    std::vector<uint32_t> textureGenerations;
+
+    void record(FrameRecording::Op op, int i0 = 0, int i1 = 0,
+                std::initializer_list<float> floats = {});
+    // What the GL holds now, as a recording's starting state.
+    FrameRecording::State currentState() const;
+    void replay(const FrameRecording& frame);
+    void touchTexture(int texture);
+
+    bool partial = false;
+    bool recording = false;
+    bool previousValid = false;
+    bool batchAtStart = false;
+    bool primitiveAtStart = false;
+    FrameRecording frames[2];
+    int current = 0;
     std::vector<uint32_t> fontListBases; // first of 256 lists, by font index
 };
 
