@@ -322,12 +322,16 @@ TEST_F(Bass, ClickIsHeardWhereTheSeekPutIt) {
     ASSERT_TRUE(waitFor(
         [&] { return static_cast<int64_t>(BASS_ChannelGetPosition(h) / 8) > click - 1500; }));
     std::vector<float> data(4096);
-    // Once the position has passed the click, it is no longer ahead.
+    // The data is what is heard at the moment it is taken, somewhere between
+    // the positions read just before and just after: the click must sit
+    // exactly that far into it. Once the position has passed the click, it
+    // is no longer ahead.
     ASSERT_TRUE(waitFor([&] {
-        QWORD heard = BASS_ChannelGetPosition(h) / 8;
+        const auto before = static_cast<int64_t>(BASS_ChannelGetPosition(h) / 8);
         BASS_ChannelGetData(h, data.data(), 16384 | BASS_DATA_FLOAT);
-        int64_t peak = peakFrame(data.data(), 2, 0, 2048);
-        return static_cast<int64_t>(heard) + peak == click && std::fabs(data[2 * peak]) > 0.3f;
+        const auto after = static_cast<int64_t>(BASS_ChannelGetPosition(h) / 8);
+        const int64_t peak = peakFrame(data.data(), 2, 0, 2048);
+        return std::fabs(data[2 * peak]) > 0.3f && click - peak >= before && click - peak <= after;
     }));
 }
 
