@@ -6,6 +6,9 @@
 #include "engine/platform/sdl_window_system.h"
 #include "engine/render/render_gl.h"
 
+#include "tests/platform/shown_pixel.h"
+
+#include <GL/gl.h>
 #include <SDL.h>
 
 #include <gtest/gtest.h>
@@ -248,4 +251,48 @@ TEST_F(SdlAppWindow, SigtermAndTheCloseBoxAreEachOneQuitRequest) {
     EXPECT_TRUE(ended);
     EXPECT_EQ(closings, 1);
     EXPECT_EQ(window.exitCode, 0);
+}
+
+namespace {
+
+void fillBack(float r, float g, float b) {
+    glClearColor(r, g, b, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glFinish();
+}
+
+} // namespace
+
+// Showing part of the back buffer shows that part only; after an expose the
+// whole back buffer is shown, changed or not, since the desktop lost it.
+TEST_F(SdlAppWindow, RegionsShowOnlyTheirPartUntilAnExposeShowsAll) {
+    AppWindow window(WindowStyle::Windowed, 1024, 768, 0, 0);
+    ASSERT_NE(window.handle(), nullptr);
+    keltraWorks::RenderGL renderer(window.handle(), 16, 12);
+    ASSERT_EQ(renderer.getStatus(), keltraWorks::StatusReady);
+    window.show();
+    SdlWindowSystem system;
+    if (!system.showsRegions(window.handle())) {
+        GTEST_SKIP() << "the GL cannot show part of the back buffer here";
+    }
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+
+    fillBack(1, 0, 0);
+    system.showRegion(window.handle(), 0, 0, 0, 0); // nothing shown yet: all of it
+    EXPECT_EQ(keltraWorksTest::shownPixel(window.handle(), 512, 384), 0xff0000u);
+
+    fillBack(0, 1, 0);
+    system.showRegion(window.handle(), 0, 0, 10, 10);
+    EXPECT_EQ(keltraWorksTest::shownPixel(window.handle(), 512, 384), 0xff0000u) << "only the corner was shown";
+    system.showRegion(window.handle(), 500, 380, 30, 10);
+    EXPECT_EQ(keltraWorksTest::shownPixel(window.handle(), 512, 384), 0x00ff00u) << "the box around the centre was shown";
+
+    fillBack(0, 0, 1);
+    push(windowEvent(SDL_WINDOWEVENT_EXPOSED));
+    WindowEvent event;
+    while (system.poll(event)) {
+    }
+    system.showRegion(window.handle(), 0, 0, 0, 0);
+    EXPECT_EQ(keltraWorksTest::shownPixel(window.handle(), 512, 384), 0x0000ffu) << "an expose shows the whole back buffer";
+    renderer.destroyContext();
 }
