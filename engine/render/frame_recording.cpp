@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 namespace keltraWorks {
 
@@ -216,9 +217,11 @@ void FrameRecording::finish(const View& view, const std::function<uint32_t(int)>
             wholeWindow(key);
             break;
         }
-        case Op::LoadIdentity:
-            std::copy(State().matrix, State().matrix + 6, state.matrix);
+        case Op::LoadIdentity: {
+            const State identity;
+            std::copy(std::begin(identity.matrix), std::end(identity.matrix), state.matrix);
             break;
+        }
         case Op::Translate:
             multiply(state.matrix, 1, 0, 0, 1, c.f[0], c.f[1]);
             break;
