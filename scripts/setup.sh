@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
-  libsdl2-dev libglu1-mesa-dev libgl1-mesa-dri libegl1
+  libsdl2-dev libx11-dev libxrandr-dev libglu1-mesa-dev libgl1-mesa-dri libegl1
   libdevil-dev libfreetype-dev libfontconfig-dev fonts-liberation
   libfltk1.3-dev libmpg123-dev libmp3lame-dev libcairo2-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -4,7 +4,7 @@
 #include "engine/gui/event_flags.h"
 #include "engine/gui/object.h"
 #include "engine/platform/quit_request.h"
-#include "engine/platform/sdl_display_modes.h"
+#include "engine/platform/x11_display_modes.h"
 #include "engine/platform/sdl_video.h"
 #include "engine/platform/sdl_window_system.h"
 #include "engine/platform/window_system.h"
@@ -117,7 +117,7 @@ bool AppWindow::create(WindowStyle style, int clientWidth, int clientHeight, int
 
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     DisplayMode applied;
-    const bool modeApplied = SdlDisplayModes::appliedMode(applied);
+    const bool modeApplied = X11DisplayModes::appliedMode(applied);
     if (style == WindowStyle::FullScreen) {
         flags |= modeApplied ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_BORDERLESS;
     }

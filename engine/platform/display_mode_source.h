@@ -1,5 +1,5 @@
 // Where the setup dialog learns which display modes exist and how it switches
-// to one. The real source reads SDL's display 0 (sdl_display_modes.h); tests
+// to one. The real source reads the X server's primary output (x11_display_modes.h); tests
 // script their own. Sizes are pixels, rates Hz (0 = the display does not say),
 // bitsPerPixel is the storage size of one pixel (bytes per pixel times 8), so
 // an X server's depth-24 modes stored in 4 bytes count as 32.

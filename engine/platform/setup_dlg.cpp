@@ -2,7 +2,7 @@
 
 #include "engine/platform/display_mode_source.h"
 #include "engine/platform/fltk_setup_view.h"
-#include "engine/platform/sdl_display_modes.h"
+#include "engine/platform/x11_display_modes.h"
 #include "engine/platform/setup_view.h"
 
 #include <cstdio>
@@ -19,7 +19,7 @@ constexpr int LineSize = 256;
 } // namespace
 
 SetupDlg::SetupDlg(int wantedWidth, int wantedHeight)
-    : width(wantedWidth), height(wantedHeight), ownedModes(new SdlDisplayModes),
+    : width(wantedWidth), height(wantedHeight), ownedModes(new X11DisplayModes),
       ownedView(new FltkSetupView), modes(*ownedModes), view(*ownedView) {
     enumModes();
 }

@@ -5,7 +5,7 @@
 //
 // The logic lives here; the view (setup_view.h) and the display-mode source
 // (display_mode_source.h) are interfaces. The two-argument constructor uses
-// the real ones (FLTK view, SDL display 0) and owns them; the four-argument
+// the real ones (FLTK view, the X server's primary output) and owns them; the four-argument
 // one borrows the caller's, which must outlive the dialog.
 // Sizes are pixels, rates Hz. Single-threaded: start-up only.
 #pragma once

@@ -2,8 +2,8 @@
 // on the test display (Xvfb under the test runner) and the signal handling.
 #include "engine/platform/app_window.h"
 #include "engine/platform/quit_request.h"
-#include "engine/platform/sdl_display_modes.h"
 #include "engine/platform/sdl_window_system.h"
+#include "engine/platform/x11_display_modes.h"
 #include "engine/render/render_gl.h"
 
 #include "tests/platform/shown_pixel.h"
@@ -19,10 +19,10 @@
 
 using keltraWorks::AppWindow;
 using keltraWorks::DisplayMode;
-using keltraWorks::SdlDisplayModes;
 using keltraWorks::SdlWindowSystem;
 using keltraWorks::WindowEvent;
 using keltraWorks::WindowStyle;
+using keltraWorks::X11DisplayModes;
 using Kind = keltraWorks::WindowEvent::Kind;
 
 namespace {
@@ -59,12 +59,6 @@ SDL_Event windowEvent(Uint8 which) {
     e.type = SDL_WINDOWEVENT;
     e.window.event = which;
     return e;
-}
-
-bool sigintIsDefault() {
-    struct sigaction current;
-    sigaction(SIGINT, nullptr, &current);
-    return current.sa_handler == SIG_DFL;
 }
 
 } // namespace
@@ -117,46 +111,6 @@ TEST(SdlWindowSystem, TranslatesTheEventsTheLoopActsOn) {
     SDL_QuitSubSystem(SDL_INIT_EVENTS);
 }
 
-TEST(SdlDisplayModes, ReadingModesLeavesCtrlCAlone) {
-    if (!haveDisplay()) {
-        GTEST_SKIP() << "needs a display";
-    }
-    ASSERT_TRUE(sigintIsDefault());
-    {
-        SdlDisplayModes modes;
-        DisplayMode first;
-        EXPECT_TRUE(modes.mode(0, first));
-        EXPECT_EQ(first.bitsPerPixel, 32) << "depth-24 X modes are stored in 4 bytes";
-        EXPECT_TRUE(modes.testMode(first));
-        DisplayMode odd = first;
-        odd.width += 3;
-        EXPECT_FALSE(modes.testMode(odd));
-        EXPECT_TRUE(sigintIsDefault());
-    }
-    EXPECT_TRUE(sigintIsDefault());
-}
-
-TEST(SdlDisplayModes, ChoosingTheDesktopsOwnModeLeavesNothingToSettle) {
-    if (!haveDisplay()) {
-        GTEST_SKIP() << "needs a display";
-    }
-    SdlDisplayModes modes;
-    SDL_DisplayMode desktop;
-    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0) << SDL_GetError();
-    DisplayMode current;
-    current.width = desktop.w;
-    current.height = desktop.h;
-    current.bitsPerPixel = 8 * static_cast<int>(SDL_BYTESPERPIXEL(desktop.format));
-    current.refreshRate = desktop.refresh_rate;
-    ASSERT_TRUE(modes.setMode(current));
-    // Nothing switches, so the half-second settle wait must not happen; a
-    // wait that did happen would take the whole 500 ms.
-    const Uint32 before = SDL_GetTicks();
-    modes.pause(500);
-    EXPECT_LT(SDL_GetTicks() - before, 250u);
-    SdlDisplayModes::clearAppliedMode();
-}
-
 class SdlAppWindow : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -164,11 +118,11 @@ class SdlAppWindow : public ::testing::Test {
             GTEST_SKIP() << "needs a display";
         }
         keltraWorks::takeQuitMessage(nullptr);
-        SdlDisplayModes::clearAppliedMode();
+        X11DisplayModes::clearAppliedMode();
     }
     void TearDown() override {
         keltraWorks::takeQuitMessage(nullptr);
-        SdlDisplayModes::clearAppliedMode();
+        X11DisplayModes::clearAppliedMode();
     }
 };
 
@@ -207,7 +161,7 @@ TEST_F(SdlAppWindow, FullScreenIsBorderlessUnlessAModeWasApplied) {
     }
     DisplayMode mode;
     {
-        SdlDisplayModes modes;
+        X11DisplayModes modes;
         ASSERT_TRUE(modes.mode(0, mode));
         ASSERT_TRUE(modes.setMode(mode));
     }
@@ -283,9 +237,11 @@ TEST_F(SdlAppWindow, RegionsShowOnlyTheirPartUntilAnExposeShowsAll) {
 
     fillBack(0, 1, 0);
     system.showRegion(window.handle(), 0, 0, 10, 10);
-    EXPECT_EQ(keltraWorksTest::shownPixel(window.handle(), 512, 384), 0xff0000u) << "only the corner was shown";
+    EXPECT_EQ(keltraWorksTest::shownPixel(window.handle(), 512, 384), 0xff0000u)
+        << "only the corner was shown";
     system.showRegion(window.handle(), 500, 380, 30, 10);
-    EXPECT_EQ(keltraWorksTest::shownPixel(window.handle(), 512, 384), 0x00ff00u) << "the box around the centre was shown";
+    EXPECT_EQ(keltraWorksTest::shownPixel(window.handle(), 512, 384), 0x00ff00u)
+        << "the box around the centre was shown";
 
     fillBack(0, 0, 1);
     push(windowEvent(SDL_WINDOWEVENT_EXPOSED));
@@ -293,6 +249,7 @@ TEST_F(SdlAppWindow, RegionsShowOnlyTheirPartUntilAnExposeShowsAll) {
     while (system.poll(event)) {
     }
     system.showRegion(window.handle(), 0, 0, 0, 0);
-    EXPECT_EQ(keltraWorksTest::shownPixel(window.handle(), 512, 384), 0x0000ffu) << "an expose shows the whole back buffer";
+    EXPECT_EQ(keltraWorksTest::shownPixel(window.handle(), 512, 384), 0x0000ffu)
+        << "an expose shows the whole back buffer";
     renderer.destroyContext();
 }
