@@ -4,14 +4,17 @@
 #include "engine/gui/event_flags.h"
 #include "engine/gui/object.h"
 #include "engine/platform/quit_request.h"
-#include "engine/platform/x11_display_modes.h"
 #include "engine/platform/sdl_video.h"
 #include "engine/platform/sdl_window_system.h"
 #include "engine/platform/window_system.h"
+#include "engine/platform/x11_display_modes.h"
 #include "engine/render/render_gl.h"
 #include "engine/render/renderer.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 #include <cstdio>
 
@@ -72,6 +75,25 @@ bool fullScreenMode(const DisplayMode& wanted, SDL_DisplayMode* out) {
     return SDL_GetClosestDisplayMode(0, &request, out) != nullptr;
 }
 
+// Marks a window that is not yet mapped as full screen for the window
+// manager, which then shows it so (without one, the window already covers
+// the display). SDL's own full-screen path would do the same but, the window
+// being mapped by then, waits up to 100 ms for the manager to move it, which
+// it never does when the window already has the display's size and place.
+void askForFullScreenState(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
+        return;
+    }
+    ::Display* display = info.info.x11.display;
+    const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
+    const Atom fullScreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
+    XChangeProperty(display, info.info.x11.window, state, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&fullScreen), 1);
+    XFlush(display);
+}
+
 } // namespace
 
 AppWindow::AppWindow(WindowStyle style, int clientWidth, int clientHeight, int x, int y) {
@@ -118,15 +140,18 @@ bool AppWindow::create(WindowStyle style, int clientWidth, int clientHeight, int
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     DisplayMode applied;
     const bool modeApplied = X11DisplayModes::appliedMode(applied);
+    const bool switchDisplay = modeApplied && X11DisplayModes::appliedModeSwitches();
     if (style == WindowStyle::FullScreen) {
-        flags |= modeApplied ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_BORDERLESS;
+        flags |= switchDisplay ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_BORDERLESS;
     }
     window = SDL_CreateWindow(InitialTitle, x, y, clientWidth, clientHeight, flags);
     if (!window) {
         std::fprintf(stderr, "glint: platform: cannot create the window: %s\n", SDL_GetError());
         return false;
     }
-    if (style == WindowStyle::FullScreen && modeApplied) {
+    if (style == WindowStyle::FullScreen && modeApplied && !switchDisplay) {
+        askForFullScreenState(window);
+    } else if (style == WindowStyle::FullScreen && modeApplied) {
         SDL_DisplayMode mode;
         if (!fullScreenMode(applied, &mode) || SDL_SetWindowDisplayMode(window, &mode) != 0) {
             std::fprintf(stderr, "glint: platform: cannot use the chosen display mode: %s\n",

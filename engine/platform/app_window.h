@@ -51,7 +51,10 @@ struct WindowEvent;
 enum class WindowStyle {
     Windowed,   // an ordinary decorated window with a close box, fixed size
     FullScreen, // full screen in the mode the setup dialog applied, else a
-                // borderless window at the given position
+                // borderless window at the given position. When the desktop
+                // is already in the applied mode nothing needs switching: the
+                // window is borderless and asks the window manager for the
+                // full-screen state before it is first shown.
 };
 
 class AppWindow {

@@ -64,10 +64,27 @@ bool findLine(const XRRScreenResources* resources, RRMode id, XrandrModeLine& ou
     return false;
 }
 
+// A busy X server (one resetting after its last client left, say) refuses
+// connections for a moment, so a failed open is retried a few times, a short
+// and growing pause apart, before the modes count as unreadable.
+::Display* openDisplay() {
+    constexpr int Attempts = 5;
+    constexpr int FirstPauseMs = 20;
+    for (int attempt = 0; attempt < Attempts; ++attempt) {
+        if (attempt > 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(FirstPauseMs * attempt));
+        }
+        if (::Display* display = XOpenDisplay(nullptr)) {
+            return display;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 X11DisplayModes::X11DisplayModes() {
-    display = XOpenDisplay(nullptr);
+    display = openDisplay();
     if (!display) {
         std::fprintf(stderr, "glint: platform: cannot read the display modes: cannot open the "
                              "X display\n");
@@ -207,6 +224,10 @@ bool X11DisplayModes::appliedMode(DisplayMode& out) {
         out = applied;
     }
     return haveApplied;
+}
+
+bool X11DisplayModes::appliedModeSwitches() {
+    return haveApplied && switchPending;
 }
 
 void X11DisplayModes::clearAppliedMode() {

@@ -41,6 +41,9 @@ class X11DisplayModes : public DisplayModeSource {
 
     // The mode the last successful setMode recorded; false when none was.
     static bool appliedMode(DisplayMode& out);
+    // True when that mode differs from the one the output was in, so opening
+    // the window in it really switches the display.
+    static bool appliedModeSwitches();
     // Forgets the recorded mode.
     static void clearAppliedMode();
 

@@ -7,6 +7,7 @@
 #include "engine/render/render_gl.h"
 
 #include "tests/platform/shown_pixel.h"
+#include "tests/platform/window_state.h"
 
 #include <GL/gl.h>
 #include <SDL.h>
@@ -23,6 +24,7 @@ using keltraWorks::SdlWindowSystem;
 using keltraWorks::WindowEvent;
 using keltraWorks::WindowStyle;
 using keltraWorks::X11DisplayModes;
+using keltraWorksTest::asksForFullScreenState;
 using Kind = keltraWorks::WindowEvent::Kind;
 
 namespace {
@@ -152,22 +154,35 @@ TEST_F(SdlAppWindow, WindowedIsAHiddenFixedDecoratedGlWindow) {
 }
 
 TEST_F(SdlAppWindow, FullScreenIsBorderlessUnlessAModeWasApplied) {
-    {
-        AppWindow window(WindowStyle::FullScreen, 1024, 768, 0, 0);
-        ASSERT_NE(window.handle(), nullptr);
-        const Uint32 flags = SDL_GetWindowFlags(window.handle());
-        EXPECT_TRUE(flags & SDL_WINDOW_BORDERLESS);
-        EXPECT_FALSE(flags & SDL_WINDOW_FULLSCREEN);
-    }
+    AppWindow window(WindowStyle::FullScreen, 1024, 768, 0, 0);
+    ASSERT_NE(window.handle(), nullptr);
+    const Uint32 flags = SDL_GetWindowFlags(window.handle());
+    EXPECT_TRUE(flags & SDL_WINDOW_BORDERLESS);
+    EXPECT_FALSE(flags & SDL_WINDOW_FULLSCREEN);
+    EXPECT_FALSE(asksForFullScreenState(window.handle()));
+}
+
+TEST_F(SdlAppWindow, TheDesktopsOwnModeIsAskedForWithoutASwitch) {
     DisplayMode mode;
     {
         X11DisplayModes modes;
-        ASSERT_TRUE(modes.mode(0, mode));
+        ASSERT_TRUE(modes.desktopMode(mode));
         ASSERT_TRUE(modes.setMode(mode));
     }
+    ASSERT_FALSE(X11DisplayModes::appliedModeSwitches());
     AppWindow window(WindowStyle::FullScreen, mode.width, mode.height, 0, 0);
     ASSERT_NE(window.handle(), nullptr);
-    EXPECT_TRUE(SDL_GetWindowFlags(window.handle()) & SDL_WINDOW_FULLSCREEN);
+    const Uint32 flags = SDL_GetWindowFlags(window.handle());
+    EXPECT_TRUE(flags & SDL_WINDOW_BORDERLESS);
+    EXPECT_FALSE(flags & SDL_WINDOW_FULLSCREEN) << "nothing to switch, so no switching path";
+    EXPECT_TRUE(asksForFullScreenState(window.handle()));
+    window.show();
+    EXPECT_TRUE(SDL_GetWindowFlags(window.handle()) & SDL_WINDOW_SHOWN);
+    EXPECT_TRUE(asksForFullScreenState(window.handle())) << "showing keeps the request";
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window.handle(), &w, &h);
+    EXPECT_EQ(w, mode.width);
+    EXPECT_EQ(h, mode.height);
 }
 
 TEST_F(SdlAppWindow, ARendererCanDrawFramesIntoTheWindow) {
