@@ -144,6 +144,14 @@ bool AppWindow::create(WindowStyle style, int clientWidth, int clientHeight, int
     if (style == WindowStyle::FullScreen) {
         flags |= switchDisplay ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_BORDERLESS;
     }
+    // In the desktop's own mode the window covers the primary display the
+    // way SDL's full-screen path would place it, wherever that display sits.
+    SDL_Rect bounds;
+    if (style == WindowStyle::FullScreen && modeApplied && !switchDisplay &&
+        SDL_GetDisplayBounds(0, &bounds) == 0) {
+        x = bounds.x;
+        y = bounds.y;
+    }
     window = SDL_CreateWindow(InitialTitle, x, y, clientWidth, clientHeight, flags);
     if (!window) {
         std::fprintf(stderr, "glint: platform: cannot create the window: %s\n", SDL_GetError());

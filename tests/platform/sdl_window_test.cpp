@@ -170,11 +170,18 @@ TEST_F(SdlAppWindow, TheDesktopsOwnModeIsAskedForWithoutASwitch) {
         ASSERT_TRUE(modes.setMode(mode));
     }
     ASSERT_FALSE(X11DisplayModes::appliedModeSwitches());
-    AppWindow window(WindowStyle::FullScreen, mode.width, mode.height, 0, 0);
+    // Given another position, the window still goes where the display is.
+    AppWindow window(WindowStyle::FullScreen, mode.width, mode.height, 37, 21);
     ASSERT_NE(window.handle(), nullptr);
     const Uint32 flags = SDL_GetWindowFlags(window.handle());
     EXPECT_TRUE(flags & SDL_WINDOW_BORDERLESS);
     EXPECT_FALSE(flags & SDL_WINDOW_FULLSCREEN) << "nothing to switch, so no switching path";
+    SDL_Rect bounds;
+    ASSERT_EQ(SDL_GetDisplayBounds(0, &bounds), 0) << SDL_GetError();
+    int wx = -1, wy = -1;
+    SDL_GetWindowPosition(window.handle(), &wx, &wy);
+    EXPECT_EQ(wx, bounds.x);
+    EXPECT_EQ(wy, bounds.y);
     EXPECT_TRUE(asksForFullScreenState(window.handle()));
     window.show();
     EXPECT_TRUE(SDL_GetWindowFlags(window.handle()) & SDL_WINDOW_SHOWN);
