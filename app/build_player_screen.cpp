@@ -15,6 +15,8 @@
 #include "engine/render/renderer.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 using namespace keltraWorks;
 
@@ -38,37 +40,68 @@ struct Pictures {
     int colon = 0;
 };
 
-// Loads every picture, in the order the screen has always loaded them:
-// backgrounds with linear filtering, controls and digits pixel-exact.
+// The pictures with a fixed name, in the order the screen has always loaded
+// them: backgrounds with linear filtering, controls pixel-exact. The digits,
+// the colon and the ten track names follow them.
+enum FixedPicture {
+    TitlePicture, LogoPicture, MainPicture, EndTitlePicture, CreditsPicture, ClosePicture,
+    TrackLabelPicture, TimeLabelPicture, PauseOffPicture, StopOffPicture, PrevOffPicture,
+    NextOffPicture, PlayOffPicture, PauseOnPicture, StopOnPicture, PrevOnPicture, NextOnPicture,
+    PlayOnPicture, FixedPictureCount
+};
+
+struct PictureFile {
+    const char* name;
+    int filter;
+};
+
+constexpr PictureFile FixedPictures[FixedPictureCount] = {
+    {"data/background_title.png", FilterLinear},   {"data/logo.png", FilterLinear},
+    {"data/background_main.png", FilterLinear},    {"data/background_endtitle.png", FilterLinear},
+    {"data/credits.png", FilterLinear},            {"data/gui/close.png", FilterNearest},
+    {"data/gui/track_name.png", FilterNearest},    {"data/gui/time.png", FilterNearest},
+    {"data/gui/pause_off.png", FilterNearest},     {"data/gui/stop_off.png", FilterNearest},
+    {"data/gui/prev_off.png", FilterNearest},      {"data/gui/next_off.png", FilterNearest},
+    {"data/gui/play_off.png", FilterNearest},      {"data/gui/pause_on.png", FilterNearest},
+    {"data/gui/stop_on.png", FilterNearest},       {"data/gui/prev_on.png", FilterNearest},
+    {"data/gui/next_on.png", FilterNearest},       {"data/gui/play_on.png", FilterNearest},
+};
+
+std::string digitPicture(int digit) { return "data/font/" + std::to_string(digit) + ".png"; }
+const char* const ColonPicture = "data/font/dots.png";
+std::string trackPicture(int track) { return "data/gui/track" + std::to_string(track + 1) + ".png"; }
+
+// Loads every picture, in the order of playerScreenPictures().
 Pictures loadPictures(Renderer* r) {
-    Pictures p;
-    p.title = r->loadTexture("data/background_title.png", FilterLinear, false);
-    p.logo = r->loadTexture("data/logo.png", FilterLinear, false);
-    p.main = r->loadTexture("data/background_main.png", FilterLinear, false);
-    p.endTitle = r->loadTexture("data/background_endtitle.png", FilterLinear, false);
-    p.credits = r->loadTexture("data/credits.png", FilterLinear, false);
-    p.close = r->loadTexture("data/gui/close.png", FilterNearest, false);
-    p.trackLabel = r->loadTexture("data/gui/track_name.png", FilterNearest, false);
-    p.timeLabel = r->loadTexture("data/gui/time.png", FilterNearest, false);
-    playerScreen.pauseNormalImage = r->loadTexture("data/gui/pause_off.png", FilterNearest, false);
-    p.stopNormal = r->loadTexture("data/gui/stop_off.png", FilterNearest, false);
-    p.prevNormal = r->loadTexture("data/gui/prev_off.png", FilterNearest, false);
-    p.nextNormal = r->loadTexture("data/gui/next_off.png", FilterNearest, false);
-    playerScreen.playNormalImage = r->loadTexture("data/gui/play_off.png", FilterNearest, false);
-    playerScreen.pausePressedImage = r->loadTexture("data/gui/pause_on.png", FilterNearest, false);
-    p.stopPressed = r->loadTexture("data/gui/stop_on.png", FilterNearest, false);
-    p.prevPressed = r->loadTexture("data/gui/prev_on.png", FilterNearest, false);
-    p.nextPressed = r->loadTexture("data/gui/next_on.png", FilterNearest, false);
-    playerScreen.playPressedImage = r->loadTexture("data/gui/play_on.png", FilterNearest, false);
-    char path[256];
-    for (int i = 0; i < 10; ++i) {
-        std::snprintf(path, sizeof path, "data/font/%i.png", i);
-        playerScreen.digitImages[i] = r->loadTexture(path, FilterNearest, false);
+    int fixed[FixedPictureCount];
+    for (int i = 0; i < FixedPictureCount; ++i) {
+        fixed[i] = r->loadTexture(FixedPictures[i].name, FixedPictures[i].filter, false);
     }
-    p.colon = r->loadTexture("data/font/dots.png", FilterNearest, false);
+    Pictures p;
+    p.title = fixed[TitlePicture];
+    p.logo = fixed[LogoPicture];
+    p.main = fixed[MainPicture];
+    p.endTitle = fixed[EndTitlePicture];
+    p.credits = fixed[CreditsPicture];
+    p.close = fixed[ClosePicture];
+    p.trackLabel = fixed[TrackLabelPicture];
+    p.timeLabel = fixed[TimeLabelPicture];
+    playerScreen.pauseNormalImage = fixed[PauseOffPicture];
+    p.stopNormal = fixed[StopOffPicture];
+    p.prevNormal = fixed[PrevOffPicture];
+    p.nextNormal = fixed[NextOffPicture];
+    playerScreen.playNormalImage = fixed[PlayOffPicture];
+    playerScreen.pausePressedImage = fixed[PauseOnPicture];
+    p.stopPressed = fixed[StopOnPicture];
+    p.prevPressed = fixed[PrevOnPicture];
+    p.nextPressed = fixed[NextOnPicture];
+    playerScreen.playPressedImage = fixed[PlayOnPicture];
     for (int i = 0; i < 10; ++i) {
-        std::snprintf(path, sizeof path, "data/gui/track%i.png", i + 1);
-        playerScreen.trackImages[i] = r->loadTexture(path, FilterNearest, false);
+        playerScreen.digitImages[i] = r->loadTexture(digitPicture(i), FilterNearest, false);
+    }
+    p.colon = r->loadTexture(ColonPicture, FilterNearest, false);
+    for (int i = 0; i < 10; ++i) {
+        playerScreen.trackImages[i] = r->loadTexture(trackPicture(i), FilterNearest, false);
     }
     return p;
 }
@@ -98,6 +131,21 @@ Button* addTransportButton(Object* parent, Renderer* r, int normal, int pressed,
 }
 
 } // namespace
+
+std::vector<std::string> playerScreenPictures() {
+    std::vector<std::string> names;
+    for (const PictureFile& file : FixedPictures) {
+        names.push_back(file.name);
+    }
+    for (int i = 0; i < 10; ++i) {
+        names.push_back(digitPicture(i));
+    }
+    names.push_back(ColonPicture);
+    for (int i = 0; i < 10; ++i) {
+        names.push_back(trackPicture(i));
+    }
+    return names;
+}
 
 bool buildPlayerScreen(AppWindow& window) {
     // Pass 1: the renderer and every picture.

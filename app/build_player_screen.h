@@ -10,8 +10,15 @@
 // ends. Positions are logical units (16 x 12 over the client area).
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace keltraWorks {
 class AppWindow;
 }
 
 bool buildPlayerScreen(keltraWorks::AppWindow& window);
+
+// The names of the pictures buildPlayerScreen loads, in its order (for
+// decoding them ahead of the build).
+std::vector<std::string> playerScreenPictures();

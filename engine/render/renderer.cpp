@@ -1,5 +1,6 @@
 #include "engine/render/renderer.h"
 
+#include "engine/render/picture_decode_ahead.h"
 #include "engine/render/png_decode.h"
 #include "engine/vfs/vfs.h"
 
@@ -125,8 +126,10 @@ bool Renderer::decodeImage(std::FILE* stream, int32_t byteCount, int32_t* width,
     }
     const size_t got = std::fread(buffer, 1, static_cast<size_t>(byteCount), stream);
     Image decoded(true);
+    // Pictures decoded ahead during start-up are taken when the bytes match.
     const bool ok = got == static_cast<size_t>(byteCount) &&
-                    decodePng(buffer, static_cast<size_t>(byteCount), &decoded);
+                    (PictureDecodeAhead::take(buffer, static_cast<size_t>(byteCount), &decoded) ||
+                     decodePng(buffer, static_cast<size_t>(byteCount), &decoded));
     delete[] buffer;
     if (!ok) {
         return false;

@@ -2,6 +2,7 @@
 // the opening fades, the closing sequence and its final quit.
 #include "tests/app/player_fixture.h"
 
+#include "app/build_player_screen.h"
 #include "app/closing_sequence.h"
 #include "engine/gui/analyzer.h"
 #include "engine/gui/button.h"
@@ -187,4 +188,24 @@ TEST_F(PlayerTimeline, MusicKeepsPlayingThroughTheClosingSequence) {
     EXPECT_EQ(audio.count("BASS_ChannelStop"), 0);
     EXPECT_EQ(audio.count("BASS_ChannelPause"), 0);
     EXPECT_EQ(audio.stream(stream()).state, DWORD(BASS_ACTIVE_PLAYING));
+}
+
+// The names decoded ahead during start-up are exactly the pictures the build
+// loads, in its order; the five full-screen pictures are filtered linearly
+// and every control, digit and name picture pixel-exact.
+TEST_F(PlayerTimeline, TheBuildLoadsThePicturesNamedForDecodingAhead) {
+    const std::vector<std::string> names = playerScreenPictures();
+    const auto loads = renderer.callsNamed("loadTexture");
+    ASSERT_EQ(names.size(), 39u);
+    ASSERT_EQ(loads.size(), names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(loads[i].text, names[i]) << i;
+        ASSERT_EQ(loads[i].args.size(), 2u);
+        EXPECT_EQ(loads[i].args[0], i < 5 ? 1.0f : 0.0f) << names[i];
+        EXPECT_EQ(loads[i].args[1], 0.0f) << names[i];
+    }
+    EXPECT_EQ(names.front(), "data/background_title.png");
+    EXPECT_EQ(names[18], "data/font/0.png");
+    EXPECT_EQ(names[28], "data/font/dots.png");
+    EXPECT_EQ(names.back(), "data/gui/track10.png");
 }
