@@ -5,15 +5,21 @@
 #include "app/track_player.h"
 #include "audio/bass.h"
 #include "engine/platform/app_window.h"
+#include "engine/platform/gl_driver_warm_up.h"
 #include "engine/platform/message_box.h"
 #include "engine/platform/setup_dlg.h"
 #include "engine/platform/setup_view.h"
+#include "engine/render/picture_decode_ahead.h"
 #include "engine/render/render_gl.h"
+#include "engine/vfs/archive_entries.h"
 #include "engine/vfs/vfs.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
 
 using namespace keltraWorks;
 
@@ -25,18 +31,60 @@ constexpr float SceneWidth = 16.0f;
 constexpr float SceneHeight = 12.0f;
 constexpr const char* ArchiveFile = "data.zuo";
 
+// Starts decoding the screen's pictures on a worker while the dialog, the
+// window and the GL driver are being set up. The pictures are read the way
+// the loader will read them once the archive is mounted: from the archive
+// when it opens, else from loose files. Whatever is read here is only a
+// guess; the loader takes a result only for the very bytes it reads itself.
+void decodePicturesAhead() {
+    auto archive = std::make_shared<ArchiveEntries>();
+    auto opened = std::make_shared<int>(-1); // -1 not tried yet, 0 no, 1 yes
+    PictureDecodeAhead::start(
+        playerScreenPictures(),
+        [archive, opened](const std::string& name, std::vector<uint8_t>* out) {
+            if (*opened < 0) {
+                *opened = archive->open(ArchiveFile) ? 1 : 0;
+            }
+            if (*opened == 1) {
+                return archive->read(name, out);
+            }
+            std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(name.c_str(), "rb"),
+                                                                  std::fclose);
+            if (!file) {
+                return false;
+            }
+            uint8_t chunk[65536];
+            size_t got = 0;
+            while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
+                out->insert(out->end(), chunk, chunk + got);
+            }
+            return !out->empty();
+        });
+}
+
 } // namespace
 
 SystemStartup::SystemStartup() = default;
 
 SystemStartup::~SystemStartup() {
+    PictureDecodeAhead::clear();
+    GlDriverWarmUp::finish();
     releaseRenderer();
     destroyWindow();
 }
 
 StartupSteps::SetupResult SystemStartup::runSetup(bool* fullscreen) {
     SetupDlg dialog(ScreenWidth, ScreenHeight);
+    // While the dialog waits for the user, the GL driver is loaded and the
+    // pictures are decoded on workers; they start once the dialog is drawn,
+    // so that it comes up as fast as without them.
+    dialog.onShown = [] {
+        GlDriverWarmUp::start();
+        decodePicturesAhead();
+    };
     if (!dialog.run()) {
+        GlDriverWarmUp::finish();
+        PictureDecodeAhead::clear();
         return dialog.endCode == SetupView::CannotShow ? SetupResult::NoDisplay
                                                        : SetupResult::Cancelled;
     }
@@ -62,6 +110,8 @@ bool SystemStartup::createWindow(bool fullscreen) {
 
 bool SystemStartup::createRenderer() {
     renderer = std::make_unique<RenderGL>(window->handle(), SceneWidth, SceneHeight);
+    // The window's own context now holds the driver the warm-up loaded.
+    GlDriverWarmUp::finish();
     return window->setRenderer(renderer.get());
 }
 
@@ -95,7 +145,11 @@ void SystemStartup::openMusic() {
                  TrackPlayer::MusicFile);
 }
 
-bool SystemStartup::buildScreen() { return buildPlayerScreen(*window); }
+bool SystemStartup::buildScreen() {
+    const bool built = buildPlayerScreen(*window);
+    PictureDecodeAhead::clear(); // anything not taken is of no further use
+    return built;
+}
 
 void SystemStartup::showWindow() { window->show(); }
 

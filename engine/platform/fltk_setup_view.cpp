@@ -174,8 +174,16 @@ int FltkSetupView::run(SetupDlg& setup) {
     // the tab order; without this a desktop with no window manager gives no
     // widget the focus and Tab would go nowhere.
     ok->take_focus();
+    // Once the dialog has been drawn the owner may start work of its own;
+    // until then the wait is short, so that moment is not missed when no
+    // further event comes.
+    bool announced = false;
     while (window->shown()) {
-        Fl::wait();
+        Fl::wait(announced ? 1e20 : 0.02);
+        if (!announced && window->shown() && window->visible() && window->damage() == 0) {
+            announced = true;
+            setup.dialogShown();
+        }
     }
 
     // Take the dialog off the display completely before anyone else draws:

@@ -113,6 +113,12 @@ int SetupDlg::commandOk(SetupView& dialogView) {
     return EndOk;
 }
 
+void SetupDlg::dialogShown() {
+    if (onShown) {
+        onShown();
+    }
+}
+
 int SetupDlg::commandCancel() {
     return EndCancel;
 }

@@ -10,6 +10,7 @@
 // Sizes are pixels, rates Hz. Single-threaded: start-up only.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -42,8 +43,10 @@ class SetupDlg {
     // 500 ms for the display. False when windowed was chosen or the test fails.
     bool applyMode();
 
-    // Handlers called by the view.
+    // Handlers called by the view. dialogShown comes once, when the dialog
+    // is on screen and drawn.
     void initDialog(SetupView& view);
+    void dialogShown();
     int commandOk(SetupView& view);
     int commandCancel();
 
@@ -55,6 +58,9 @@ class SetupDlg {
     // How the last run() ended: EndOk, EndCancel or SetupView::CannotShow;
     // 0 before run().
     int endCode = 0;
+    // Called once the dialog is on screen, for work that can go on while the
+    // user chooses (it must not touch the dialog).
+    std::function<void()> onShown;
 
   private:
     std::unique_ptr<DisplayModeSource> ownedModes;

@@ -3,8 +3,8 @@
 // fltk_setup_view.h; tests use a scripted one.
 //
 // run() shows the dialog modally and hands control to the SetupDlg's handlers:
-// initDialog once before the dialog appears, then commandOk or commandCancel
-// when the user ends it; run() returns the code that handler gave. The view
+// initDialog once before the dialog appears, dialogShown once it is on
+// screen, then commandOk or commandCancel when the user ends it; run() returns the code that handler gave. The view
 // does not own the SetupDlg. Single-threaded.
 #pragma once
 

@@ -132,9 +132,20 @@ TEST(FltkSetupView, EnterAcceptsTheDefaultsInACentredModalDialog) {
     FixedModes modes({85, 60});
     FltkSetupView view;
     SetupDlg dialog(1024, 768, modes, view);
+    // Work started "once the dialog is on screen" is started once, with the
+    // dialog mapped and drawn, before the user's key.
+    int shownCalls = 0;
+    bool drawnWhenShown = false;
+    dialog.onShown = [&] {
+        ++shownCalls;
+        Fl_Window* w = Fl::first_window();
+        drawnWhenShown = w != nullptr && w->visible() && w->damage() == 0;
+    };
     Script script{FL_Enter, {}};
     Fl::add_timeout(0.1, pressKey, &script);
     ASSERT_TRUE(dialog.run());
+    EXPECT_EQ(shownCalls, 1);
+    EXPECT_TRUE(drawnWhenShown);
     ASSERT_TRUE(script.seen.found);
     EXPECT_EQ(script.seen.w, 375);
     EXPECT_EQ(script.seen.h, 278);
@@ -173,9 +184,20 @@ TEST(FltkSetupView, WithoutModesTheChoicesAreGreyAndWindowedIsTicked) {
     FixedModes modes({});
     FltkSetupView view;
     SetupDlg dialog(1024, 768, modes, view);
+    // Work started "once the dialog is on screen" is started once, with the
+    // dialog mapped and drawn, before the user's key.
+    int shownCalls = 0;
+    bool drawnWhenShown = false;
+    dialog.onShown = [&] {
+        ++shownCalls;
+        Fl_Window* w = Fl::first_window();
+        drawnWhenShown = w != nullptr && w->visible() && w->damage() == 0;
+    };
     Script script{FL_Enter, {}};
     Fl::add_timeout(0.1, pressKey, &script);
     ASSERT_TRUE(dialog.run());
+    EXPECT_EQ(shownCalls, 1);
+    EXPECT_TRUE(drawnWhenShown);
     ASSERT_TRUE(script.seen.found);
     EXPECT_EQ(script.seen.choices, 2);
     EXPECT_EQ(script.seen.activeChoices, 0);
