@@ -5,6 +5,7 @@
 
 #include "audio/audio_device.h"
 #include "audio/byte_source.h"
+#include "audio/decoder_ahead.h"
 #include "audio/mixer.h"
 #include "audio/mp3_decoder.h"
 #include "audio/stream.h"
@@ -75,6 +76,7 @@ BOOL BASS_Free(void) {
     // streams can go without the lock.
     library->device.reset();
     library->mixer.takeAll();
+    keltraWorks::DecoderAhead::clear();
     delete library;
     library = nullptr;
     return 1;
@@ -84,22 +86,37 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD le
     if (library == nullptr || file == nullptr) {
         return 0;
     }
-    std::string error;
-    auto source = mem ? keltraWorks::ByteSource::borrowMemory(file, offset, length, &error)
-                      : keltraWorks::ByteSource::openFile(static_cast<const char*>(file), offset,
-                                                          length, &error);
-    if (!source) {
-        return 0;
-    }
-    // Opening scans the whole file: done here, outside the device lock.
-    auto decoder =
-        keltraWorks::Mp3Decoder::open(std::move(source), (flags & BASS_SAMPLE_FLOAT) != 0, &error);
+    const bool floatSamples = (flags & BASS_SAMPLE_FLOAT) != 0;
+    const bool wholeFile = !mem && offset == 0 && length == 0;
+    // A decoder opened ahead for this very file is used as it is. Asking
+    // also waits for that work, so two opens never run at once.
+    auto decoder = keltraWorks::DecoderAhead::take(
+        wholeFile ? std::string(static_cast<const char*>(file)) : std::string(), floatSamples);
     if (!decoder) {
-        return 0;
+        std::string error;
+        auto source = mem ? keltraWorks::ByteSource::borrowMemory(file, offset, length, &error)
+                          : keltraWorks::ByteSource::openFile(static_cast<const char*>(file),
+                                                              offset, length, &error);
+        if (!source) {
+            return 0;
+        }
+        // Opening scans the whole file: done here, outside the device lock.
+        decoder = keltraWorks::Mp3Decoder::open(std::move(source), floatSamples, &error);
+        if (!decoder) {
+            return 0;
+        }
     }
     auto stream = std::make_unique<Stream>(std::move(decoder), library->device->rate());
     DeviceLock lock(*library->device);
     return library->mixer.add(std::move(stream));
+}
+
+BOOL BASS_StreamPrepareFile(const char* file, DWORD flags) {
+    if (file == nullptr) {
+        return 0;
+    }
+    keltraWorks::DecoderAhead::start(file, (flags & BASS_SAMPLE_FLOAT) != 0);
+    return 1;
 }
 
 BOOL BASS_StreamFree(HSTREAM handle) {

@@ -67,6 +67,13 @@ BOOL BASS_Free(void);
 // and the caller may ask again without the flag for 16-bit samples.
 // Returns the handle, or 0 (not started, unreadable, not an MP3, no audio).
 HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags);
+// Starts opening `file` (the whole file, with these flags) on a worker
+// thread, so that a later BASS_StreamCreateFile of the same file and flags
+// finds its decoder opened and the file scanned. Needs no BASS_Init; the
+// file must not change in between, or it is simply opened again. Preparing
+// another file drops the earlier one; BASS_Free drops it too. 0 when file is
+// null, else 1.
+BOOL BASS_StreamPrepareFile(const char* file, DWORD flags);
 // Stops and frees the stream; its handle becomes invalid. 0 on a bad handle.
 BOOL BASS_StreamFree(HSTREAM handle);
 

@@ -177,6 +177,14 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD le
     return rec->create(flags);
 }
 
+BOOL BASS_StreamPrepareFile(const char* file, DWORD flags) {
+    if (AudioRecorder* rec = AudioRecorder::current()) {
+        rec->record("BASS_StreamPrepareFile",
+                    fmt("\"%s\",%u", file ? file : "(null)", flags));
+    }
+    return file != nullptr ? 1 : 0;
+}
+
 BOOL BASS_StreamFree(HSTREAM handle) {
     if (logged("BASS_StreamFree", fmt("%u", handle), handle) == nullptr) {
         return 0;
