@@ -75,11 +75,12 @@ SystemStartup::~SystemStartup() {
 
 StartupSteps::SetupResult SystemStartup::runSetup(bool* fullscreen) {
     SetupDlg dialog(ScreenWidth, ScreenHeight);
-    // While the dialog waits for the user, the GL driver is loaded and the
-    // pictures are decoded on workers; they start once the dialog is drawn,
+    // While the dialog waits for the user, the GL driver is loaded, the music
+    // file opened and the pictures are decoded on workers; they start once the dialog is drawn,
     // so that it comes up as fast as without them.
     dialog.onShown = [] {
         GlDriverWarmUp::start();
+        TrackPlayer::prepare();
         decodePicturesAhead();
     };
     if (!dialog.run()) {

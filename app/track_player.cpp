@@ -2,6 +2,8 @@
 
 TrackPlayer trackPlayer;
 
+void TrackPlayer::prepare() { BASS_StreamPrepareFile(MusicFile, BASS_SAMPLE_FLOAT); }
+
 bool TrackPlayer::open() {
     if (handle != 0) {
         close();

@@ -33,6 +33,10 @@ class TrackPlayer {
     // no stream and the table left as it was, when neither works. An open
     // stream is closed first.
     bool open();
+    // Has the audio library start opening the music file ahead of open(),
+    // on a worker, with the sample kind open() asks for first; open() then
+    // finds it ready. Needs no started audio library.
+    static void prepare();
     // Stops and frees the stream; afterwards there is none.
     void close();
 

@@ -43,6 +43,16 @@ TEST_F(TrackPlayerTest, OpenMakesAFloatStreamAtFullVolumeAndFillsTheTable) {
     EXPECT_EQ(rec.stream(player.stream()).state, DWORD{BASS_ACTIVE_STOPPED});
 }
 
+// Preparing asks the library for exactly the stream open() asks for first.
+TEST_F(TrackPlayerTest, PrepareAsksForTheFirstStreamOpenWillCreate) {
+    TrackPlayer::prepare();
+    ASSERT_TRUE(player.open());
+    const Calls calls = rec.callTexts();
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[0], "BASS_StreamPrepareFile(\"glint.mp3\",256)");
+    EXPECT_EQ(calls[1], "BASS_StreamCreateFile(0,\"glint.mp3\",0,0,256)");
+}
+
 TEST_F(TrackPlayerTest, OpenFallsBackToSixteenBitSamples) {
     rec.failCreateFlags = {BASS_SAMPLE_FLOAT};
     ASSERT_TRUE(player.open());
