@@ -3,7 +3,15 @@
 #include "app/startup.h"
 #include "app/system_startup.h"
 
+#include <malloc.h>
+
 int main() {
+    // Large blocks (decoded pictures, texture storage) always come straight
+    // from the system and go straight back when freed. Left to itself, the
+    // C library raises that limit after the first large block is freed and
+    // then keeps up to twice as much freed memory in each thread's pool:
+    // several megabytes held for nothing once the start-up workers are done.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     SystemStartup steps;
     return runGlint(steps);
 }
