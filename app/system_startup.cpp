@@ -19,6 +19,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 using namespace keltraWorks;
@@ -30,6 +31,7 @@ constexpr int ScreenHeight = 768;
 constexpr float SceneWidth = 16.0f;
 constexpr float SceneHeight = 12.0f;
 constexpr const char* ArchiveFile = "data.zuo";
+constexpr off_t MaxPictureFileBytes = 64 << 20;
 
 // Starts decoding the screen's pictures on a worker while the dialog, the
 // window and the GL driver are being set up. The pictures are read the way
@@ -48,17 +50,21 @@ void decodePicturesAhead() {
             if (*opened == 1) {
                 return archive->read(name, out);
             }
+            // Only plain files of a picture's size are read ahead; anything
+            // else is left to the loader and its own checks.
             std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(name.c_str(), "rb"),
                                                                   std::fclose);
-            if (!file) {
+            struct stat st {};
+            if (!file || ::fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode) ||
+                st.st_size <= 0 || st.st_size > MaxPictureFileBytes) {
                 return false;
             }
-            uint8_t chunk[65536];
-            size_t got = 0;
-            while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-                out->insert(out->end(), chunk, chunk + got);
+            out->resize(static_cast<size_t>(st.st_size));
+            if (std::fread(out->data(), 1, out->size(), file.get()) != out->size()) {
+                out->clear();
+                return false;
             }
-            return !out->empty();
+            return true;
         });
 }
 

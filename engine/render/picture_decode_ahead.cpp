@@ -93,7 +93,8 @@ class Worker {
                 }
             }
             if (reader(item.name, &encoded) && !encoded.empty()) {
-                decoded = decodePng(encoded.data(), encoded.size(), &picture);
+                // Quiet: a refused picture is reported by the loader's own try.
+                decoded = decodePng(encoded.data(), encoded.size(), &picture, true);
             }
             std::lock_guard<std::mutex> lock(mutex);
             item.encoded = std::move(encoded);

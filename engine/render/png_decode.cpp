@@ -58,10 +58,12 @@ ILenum targetFormat(ILint format) {
 
 } // namespace
 
-bool decodePng(const uint8_t* bytes, size_t count, Image* out) {
+bool decodePng(const uint8_t* bytes, size_t count, Image* out, bool quiet) {
     std::string reason;
     if (!checkPngStructure(bytes, count, &reason)) {
-        std::fprintf(stderr, "glint: render: refusing PNG data: %s\n", reason.c_str());
+        if (!quiet) {
+            std::fprintf(stderr, "glint: render: refusing PNG data: %s\n", reason.c_str());
+        }
         return false;
     }
     if (count > 0xFFFFFFFFu) {

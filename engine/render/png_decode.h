@@ -16,6 +16,7 @@
 
 namespace keltraWorks {
 
-bool decodePng(const uint8_t* bytes, size_t count, Image* out);
+// A refused file gets one line on stderr saying why, unless `quiet`.
+bool decodePng(const uint8_t* bytes, size_t count, Image* out, bool quiet = false);
 
 } // namespace keltraWorks

@@ -106,10 +106,13 @@ TEST_F(DecodeAhead, OnlyTheSameBytesMatch) {
 TEST_F(DecodeAhead, UnreadableAndUndecodableNamesAreSkipped) {
     const Bytes good = gradientPng(5, 5, 5, true);
     const Bytes broken = {0x89, 'P', 'N', 'G', 1, 2, 3};
+    ::testing::internal::CaptureStderr();
     startOn({{"good", good}, {"broken", broken}}, {"missing", "broken", "good"});
 
     Image out(true);
     EXPECT_FALSE(PictureDecodeAhead::take(broken.data(), broken.size(), &out));
+    // The worker says nothing: the loader's own decode reports a refusal.
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     // The miss above waited for the whole worker, which still did the rest.
     EXPECT_EQ(reads.load(), 3);
     EXPECT_TRUE(PictureDecodeAhead::take(good.data(), good.size(), &out));
