@@ -27,6 +27,7 @@ struct Mp3Stream {
 
     int64_t endFrame() const { return firstFrame + int64_t(frames.size()); }
     const Mp3Frame& at(int64_t fileFrame) const { return frames[size_t(fileFrame - firstFrame)]; }
+    Mp3Frame& at(int64_t fileFrame) { return frames[size_t(fileFrame - firstFrame)]; }
 };
 
 struct Mp3Seam {
