@@ -58,6 +58,13 @@ struct Lane {
     int64_t renderFrom = 0; // the section's first frame
     int64_t inputFrom = 0;  // the first frame encoded: a multiple of 1152
     int64_t inputTo = 0;
+    // Where the next lane starts (its section, first frame made and first
+    // frame encoded); -1 for the last lane. From the next lane's first
+    // encoded frame on, this lane encodes the next lane's music, made by a
+    // synthesiser of its own exactly as the next lane makes it, so the two
+    // encoders see the same samples wherever a seam may fall.
+    int nextSection = -1;
+    int64_t nextRenderFrom = 0, nextInputFrom = 0;
     // Filled in by the worker.
     std::vector<uint8_t> bytes;
     double synthesisCpu = 0, encodingCpu = 0;
@@ -65,7 +72,11 @@ struct Lane {
     bool ok = false;
     std::string error;
 
-    int64_t work() const { return inputTo - renderFrom; }
+    int64_t ownTo() const { return nextSection < 0 ? inputTo : nextInputFrom; }
+    // Frames synthesised.
+    int64_t work() const {
+        return ownTo() - renderFrom + (nextSection < 0 ? 0 : inputTo - nextRenderFrom);
+    }
     int64_t firstFrame() const { return inputFrom / Mp3FrameSamples; }
 };
 
@@ -86,10 +97,16 @@ std::vector<Lane> planLanes(const MusicSynth& layout) {
         lanes.push_back(lane);
     }
     for (size_t i = 0; i < lanes.size(); ++i) {
-        lanes[i].inputTo = i + 1 < lanes.size()
-                               ? std::min(total, lanes[i + 1].inputFrom +
-                                                     int64_t(OverrunFrames) * Mp3FrameSamples)
-                               : total;
+        Lane& lane = lanes[i];
+        lane.inputTo = total;
+        if (i + 1 < lanes.size()) {
+            const Lane& next = lanes[i + 1];
+            lane.inputTo =
+                std::min(total, next.inputFrom + int64_t(OverrunFrames) * Mp3FrameSamples);
+            lane.nextSection = next.section;
+            lane.nextRenderFrom = next.renderFrom;
+            lane.nextInputFrom = next.inputFrom;
+        }
     }
     return lanes;
 }
@@ -139,40 +156,52 @@ class LaneRunner {
         if (!encoder.open(&lane->error)) {
             return false;
         }
-        MusicSynth synth(seconds, lane->section);
         std::vector<float> left(ChunkFrames), right(ChunkFrames);
-        while (synth.position() < lane->inputTo) {
-            if (failed) {
-                lane->error = "stopped";
-                return false;
-            }
-            // Frames before the lane's first encoded frame are made (the
-            // section starts there) but not encoded: the lane before covers
-            // them.
-            const int64_t limit =
-                synth.position() < lane->inputFrom ? lane->inputFrom : lane->inputTo;
-            const int n = int(std::min<int64_t>(ChunkFrames, limit - synth.position()));
-            const bool encoded = synth.position() >= lane->inputFrom;
-            double t = threadCpuSeconds();
-            synth.render(left.data(), right.data(), n);
-            double now = threadCpuSeconds();
-            lane->synthesisCpu += now - t;
-            if (encoded) {
-                t = now;
-                if (!encoder.encode(left.data(), right.data(), n, &lane->error)) {
-                    return false;
-                }
-                lane->encodingCpu += threadCpuSeconds() - t;
-            }
-            reportProgress(n);
+        // This lane's own music, then the next lane's.
+        if (!renderInto(lane, lane->section, lane->inputFrom, lane->ownTo(), &encoder, &left,
+                        &right) ||
+            (lane->nextSection >= 0 &&
+             !renderInto(lane, lane->nextSection, lane->nextInputFrom, lane->inputTo, &encoder,
+                         &left, &right))) {
+            return false;
         }
         const double t = threadCpuSeconds();
         if (!encoder.finish(&lane->error)) {
             return false;
         }
         lane->encodingCpu += threadCpuSeconds() - t;
-        lane->lowestGain = synth.lowestLimiterGain();
         lane->bytes = encoder.takeBytes();
+        return true;
+    }
+
+    // Makes the music from the start of `section` and encodes its frames
+    // [from, to): those before `from` are made (the section starts there)
+    // but not encoded.
+    bool renderInto(Lane* lane, int section, int64_t from, int64_t to, Mp3Encoder* encoder,
+                    std::vector<float>* left, std::vector<float>* right) {
+        MusicSynth synth(seconds, section);
+        while (synth.position() < to) {
+            if (failed) {
+                lane->error = "stopped";
+                return false;
+            }
+            const int64_t limit = synth.position() < from ? from : to;
+            const int n = int(std::min<int64_t>(ChunkFrames, limit - synth.position()));
+            const bool encoded = synth.position() >= from;
+            double t = threadCpuSeconds();
+            synth.render(left->data(), right->data(), n);
+            double now = threadCpuSeconds();
+            lane->synthesisCpu += now - t;
+            if (encoded) {
+                t = now;
+                if (!encoder->encode(left->data(), right->data(), n, &lane->error)) {
+                    return false;
+                }
+                lane->encodingCpu += threadCpuSeconds() - t;
+            }
+            reportProgress(n);
+        }
+        lane->lowestGain = std::min(lane->lowestGain, synth.lowestLimiterGain());
         return true;
     }
 
@@ -259,6 +288,7 @@ bool joinLanes(std::vector<Lane>* lanes, int64_t total, std::vector<uint8_t>* fi
             return false;
         }
         ++report->seams;
+        report->seamFrames.push_back(seam.frame);
         if (!seam.windowsMatch) {
             ++report->seamsWithOtherWindows;
         }

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace keltraWorks {
 
@@ -24,6 +25,9 @@ struct MusicReport {
     int lanes = 0;
     int seams = 0;
     int seamsWithOtherWindows = 0; // seams whose two sides end in different windows
+    // For each seam, the first file frame (1152 samples each, counted from
+    // the first audio frame) taken from the later lane.
+    std::vector<int64_t> seamFrames;
 };
 
 // `seconds` is the recording's length (MusicSeconds for the real one; less
