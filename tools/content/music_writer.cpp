@@ -80,11 +80,12 @@ struct Lane {
     int64_t firstFrame() const { return inputFrom / Mp3FrameSamples; }
 };
 
-// The lanes, one per section that starts on a frame of its own.
-std::vector<Lane> planLanes(const MusicSynth& layout) {
+// The lanes, one per section that starts on a frame of its own, or when
+// `split` is false one lane for the whole recording.
+std::vector<Lane> planLanes(const MusicSynth& layout, bool split) {
     const int64_t total = layout.totalFrames();
     std::vector<Lane> lanes;
-    for (int s = 0; s < SectionCount; ++s) {
+    for (int s = 0; s < (split ? SectionCount : 1); ++s) {
         const int64_t start = layout.sectionStart(s);
         const int64_t from = (start + Mp3FrameSamples - 1) / Mp3FrameSamples * Mp3FrameSamples;
         if (from >= total || (!lanes.empty() && from <= lanes.back().inputFrom)) {
@@ -249,7 +250,7 @@ int64_t laneUsableEnd(const Lane& lane, const Mp3Stream& stream, int64_t total) 
 
 // Joins the lanes at seams and puts the Info tag in front.
 bool joinLanes(std::vector<Lane>* lanes, int64_t total, std::vector<uint8_t>* file,
-               MusicReport* report, std::string* error) {
+               MusicReport* report, bool* noSeam, std::string* error) {
     // The first lane's Info tag frame becomes the file's, filled in below.
     const std::vector<uint8_t>& first = lanes->front().bytes;
     Mp3Frame tagFrame;
@@ -281,6 +282,7 @@ bool joinLanes(std::vector<Lane>* lanes, int64_t total, std::vector<uint8_t>* fi
             *error = "no frame between sections " + std::to_string((*lanes)[k - 1].section + 1) +
                      " and " + std::to_string((*lanes)[k].section + 1) +
                      " where the MP3 streams can be joined";
+            *noSeam = true;
             return false;
         }
         if (!joiner.append(a, from, seam.frame)) {
@@ -333,20 +335,17 @@ bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::
     return true;
 }
 
-} // namespace
-
-bool writeMusic(const std::string& path, double seconds, MusicReport* report, std::string* error) {
-    MusicReport result;
+// Makes and joins the lanes into `file`.
+bool makeLanes(double seconds, bool split, Progress* progress, std::vector<uint8_t>* file,
+               MusicReport* result, bool* noSeam, std::string* error) {
     const MusicSynth layout(seconds);
-    const int64_t total = layout.totalFrames();
-    std::vector<Lane> lanes = planLanes(layout);
+    std::vector<Lane> lanes = planLanes(layout, split);
     if (lanes.empty()) {
         *error = "the recording is empty";
         return false;
     }
-    Progress progress("music");
     LaneRunner runner(seconds, &lanes);
-    if (!runner.run(&progress)) {
+    if (!runner.run(progress)) {
         for (const Lane& lane : lanes) {
             if (!lane.ok && !lane.error.empty() && lane.error != "stopped") {
                 *error = lane.error;
@@ -357,18 +356,45 @@ bool writeMusic(const std::string& path, double seconds, MusicReport* report, st
         return false;
     }
     for (const Lane& lane : lanes) {
-        result.synthesisCpuSeconds += lane.synthesisCpu;
-        result.encodingCpuSeconds += lane.encodingCpu;
-        result.lowestLimiterGain = std::min(result.lowestLimiterGain, lane.lowestGain);
+        result->synthesisCpuSeconds += lane.synthesisCpu;
+        result->encodingCpuSeconds += lane.encodingCpu;
+        result->lowestLimiterGain = std::min(result->lowestLimiterGain, lane.lowestGain);
     }
-    result.lanes = int(lanes.size());
+    result->lanes = int(lanes.size());
+    return joinLanes(&lanes, layout.totalFrames(), file, result, noSeam, error);
+}
+
+} // namespace
+
+bool writeMusic(const std::string& path, double seconds, MusicReport* report, std::string* error) {
+    MusicReport result;
+    Progress progress("music");
     std::vector<uint8_t> file;
-    if (!joinLanes(&lanes, total, &file, &result, error) || !writeFile(path, file, error)) {
+    bool noSeam = false;
+    if (!makeLanes(seconds, true, &progress, &file, &result, &noSeam, error)) {
+        if (!noSeam) {
+            return false;
+        }
+        // Sections too short for a seam window (very short recordings) or
+        // encoders that never leave room to join: make the recording in one
+        // piece instead, slower but always whole.
+        std::fprintf(stderr, "glint: content: %s; making the music in one piece\n",
+                     error->c_str());
+        // The first attempt's processor time counts too.
+        const MusicReport first = result;
+        result = MusicReport();
+        result.synthesisCpuSeconds = first.synthesisCpuSeconds;
+        result.encodingCpuSeconds = first.encodingCpuSeconds;
+        if (!makeLanes(seconds, false, &progress, &file, &result, &noSeam, error)) {
+            return false;
+        }
+    }
+    if (!writeFile(path, file, error)) {
         return false;
     }
+    result.frames = std::llround(seconds * SampleRate);
     result.wallSeconds = progress.elapsedSeconds();
     result.bytes = file.size();
-    result.frames = total;
     char summary[400];
     std::snprintf(summary, sizeof summary,
                   "music: %s, %.0f s of audio, %.1f MB, in %.1f s (processor time: synthesis "

@@ -208,6 +208,19 @@ TEST(MusicWriter, SameLengthGivesTheSameBytes) {
     EXPECT_TRUE(a == glintTest::readAll(folder.path("b.mp3")));
 }
 
+TEST(MusicWriter, RecordingTooShortToJoinIsMadeInOnePiece) {
+    // Two seconds: sections of a few frames leave no room for seams, so the
+    // writer falls back to one encoder instead of failing or guessing.
+    glintTest::TempDir folder;
+    std::string error;
+    MusicReport report;
+    ASSERT_TRUE(writeMusic(folder.path("short.mp3"), 2, &report, &error)) << error;
+    EXPECT_EQ(report.lanes, 1);
+    EXPECT_EQ(report.seams, 0);
+    const glintTest::Mp3Audio audio = glintTest::decodeMp3(folder.path("short.mp3"));
+    EXPECT_EQ(audio.frames(), size_t(2 * Rate));
+}
+
 TEST(MusicWriter, FailureLeavesNoFileBehind) {
     glintTest::TempDir folder;
     std::string error;
