@@ -5,7 +5,8 @@ namespace keltraWorks {
 namespace {
 
 // MPEG-1 Layer III bit rates by index, kbit/s; 0 is free format.
-constexpr int BitratesKbps[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+constexpr int BitratesKbps[16] = {0,   32,  40,  48,  56,  64,  80,  96,
+                                  112, 128, 160, 192, 224, 256, 320, 0};
 constexpr int SampleRates[4] = {44100, 48000, 32000, 0};
 
 // Reads bits most significant first.

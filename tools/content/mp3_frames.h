@@ -16,9 +16,9 @@
 namespace keltraWorks {
 
 struct Mp3Frame {
-    size_t offset = 0;    // of the frame header within the stream
-    int size = 0;         // the whole frame, header included
-    int regionStart = 0;  // bytes from the header to the main-data region
+    size_t offset = 0;   // of the frame header within the stream
+    int size = 0;        // the whole frame, header included
+    int regionStart = 0; // bytes from the header to the main-data region
     int bitrateKbps = 0;
     int sampleRate = 0;
     int channels = 0;

@@ -161,9 +161,8 @@ class LaneRunner {
         // This lane's own music, then the next lane's.
         if (!renderInto(lane, lane->section, lane->inputFrom, lane->ownTo(), &encoder, &left,
                         &right) ||
-            (lane->nextSection >= 0 &&
-             !renderInto(lane, lane->nextSection, lane->nextInputFrom, lane->inputTo, &encoder,
-                         &left, &right))) {
+            (lane->nextSection >= 0 && !renderInto(lane, lane->nextSection, lane->nextInputFrom,
+                                                   lane->inputTo, &encoder, &left, &right))) {
             return false;
         }
         const double t = threadCpuSeconds();
@@ -378,8 +377,7 @@ bool writeMusic(const std::string& path, double seconds, MusicReport* report, st
         // Sections too short for a seam window (very short recordings) or
         // encoders that never leave room to join: make the recording in one
         // piece instead, slower but always whole.
-        std::fprintf(stderr, "glint: content: %s; making the music in one piece\n",
-                     error->c_str());
+        std::fprintf(stderr, "glint: content: %s; making the music in one piece\n", error->c_str());
         // The first attempt's processor time counts too.
         const MusicReport first = result;
         result = MusicReport();

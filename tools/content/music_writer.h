@@ -4,9 +4,10 @@
 // the next section. Two threads take the lanes longest first, so both cores
 // stay busy to the end. The lanes' MP3 streams share one frame grid and are
 // joined at seams in those overlaps (see Mp3Joiner), and the Info tag is
-// filled in for the whole. The bytes depend only on the length asked for,
-// never on thread timing. Shows progress on stderr. Blocking; call from one
-// thread.
+// filled in for the whole. When no seam can be found (sections shorter than
+// the seam window, in very short recordings) the music is made again in one
+// lane. The bytes depend only on the length asked for, never on thread
+// timing. Shows progress on stderr. Blocking; call from one thread.
 #pragma once
 
 #include <cstdint>

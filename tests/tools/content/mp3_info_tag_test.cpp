@@ -103,8 +103,7 @@ TEST(Mp3InfoTag, DescribesTheStreamItIsGiven) {
     EXPECT_EQ(delay, 576u);
     EXPECT_EQ(shorter.size() * 1152 - delay - padding, uint64_t(samples));
     const size_t audioEnd = shorter.back().offset + size_t(shorter.back().size);
-    const uint16_t musicCrc =
-        lameCrc16(0, stream.data() + tag.size(), audioEnd - tag.size());
+    const uint16_t musicCrc = lameCrc16(0, stream.data() + tag.size(), audioEnd - tag.size());
     EXPECT_EQ(tag[156 + 32] << 8 | tag[156 + 33], musicCrc);
     EXPECT_EQ(tag[156 + 34] << 8 | tag[156 + 35], lameCrc16(0, tag.data(), 190));
     // The seek table rises from 0 and never falls.

@@ -92,8 +92,8 @@ std::vector<uint8_t> withTag(const std::vector<uint8_t>& tagFrom, const Mp3Joine
 glintTest::Mp3Audio decode(const std::vector<uint8_t>& file) {
     glintTest::TempDir folder;
     const std::string path = folder.path("x.mp3");
-    EXPECT_TRUE(folder.write(path.substr(folder.path().size() + 1),
-                             std::string(file.begin(), file.end())));
+    EXPECT_TRUE(
+        folder.write(path.substr(folder.path().size() + 1), std::string(file.begin(), file.end())));
     return glintTest::decodeMp3(path);
 }
 

@@ -168,8 +168,8 @@ TEST_F(ShortRecording, SeamsBetweenLanesDecodeLikeTheMusicAroundThem) {
                 encoder.encode(left.data(), right.data(), int(left.size()), &encodeError) &&
                 encoder.finish(&encodeError))
         << encodeError;
-    ASSERT_TRUE(folder->write("single.mp3",
-                              std::string(encoder.bytes().begin(), encoder.bytes().end())));
+    ASSERT_TRUE(
+        folder->write("single.mp3", std::string(encoder.bytes().begin(), encoder.bytes().end())));
     const glintTest::Mp3Audio single = glintTest::decodeMp3(folder->path("single.mp3"));
     ASSERT_EQ(single.frames(), size_t(total));
 
