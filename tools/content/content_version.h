@@ -5,6 +5,6 @@
 
 namespace keltraWorks {
 
-constexpr const char* ContentVersion = "glint-content 2";
+constexpr const char* ContentVersion = "glint-content 3";
 
 } // namespace keltraWorks

@@ -5,7 +5,7 @@
 
 namespace keltraWorks {
 
-MusicSynth::MusicSynth(double seconds) {
+MusicSynth::MusicSynth(double seconds, int firstSection) {
     const double scale = seconds / MusicSeconds;
     total = std::llround(seconds * SampleRate);
     for (int i = 0; i < SectionCount; ++i) {
@@ -13,6 +13,11 @@ MusicSynth::MusicSynth(double seconds) {
     }
     fadedEnd = std::llround(MusicFadedSeconds * scale * SampleRate);
     starts[SectionCount] = fadedEnd;
+    firstSection = std::clamp(firstSection, 0, SectionCount - 1);
+    // The section loop below moves into `firstSection` on the first frame.
+    section = firstSection - 1;
+    synthPosition = starts[size_t(firstSection)];
+    written = synthPosition;
     // Prime the limiter with the first block; what it hands back is the
     // silence before the music, which is dropped.
     float l[Limiter::BlockFrames], r[Limiter::BlockFrames];

@@ -2,8 +2,11 @@
 // after another, each starting exactly at its section's frame, then silence
 // to the end, all through the master limiter (peaks at most -1.5 dBFS). A
 // shorter total length scales every section start by the same factor, which
-// gives the quick test recordings. Frames are at 44100 a second. Rendering
-// is strictly sequential and deterministic. One thread per object.
+// gives the quick test recordings. A synthesiser may also start at a later
+// section, with a limiter of its own, so stretches of the recording can be
+// made independently. Frames are at 44100 a second and counted from the
+// start of the whole recording. Rendering is strictly sequential and
+// deterministic. One thread per object.
 #pragma once
 
 #include "tools/content/limiter.h"
@@ -18,7 +21,8 @@ namespace keltraWorks {
 class MusicSynth {
   public:
     // `seconds` is the total length; MusicSeconds gives the full recording.
-    explicit MusicSynth(double seconds);
+    // Rendering starts at the first frame of section `firstSection`.
+    explicit MusicSynth(double seconds, int firstSection = 0);
 
     int64_t totalFrames() const { return total; }
     int64_t sectionStart(int section) const { return starts[size_t(section)]; }

@@ -1,5 +1,7 @@
 #include "tests/tools/content/mp3_reader.h"
 #include "tests/vfs/temp_dir.h"
+#include "tools/content/mp3_encoder.h"
+#include "tools/content/music_synth.h"
 #include "tools/content/music_writer.h"
 #include "tools/content/section_style.h"
 
@@ -138,6 +140,64 @@ TEST_F(ShortRecording, EachSectionStartsAtItsScaledTime) {
     }
 }
 
+TEST_F(ShortRecording, SeamsBetweenLanesDecodeLikeTheMusicAroundThem) {
+    // The music as the lanes make it: each section's synthesiser from the
+    // section's start, heard from the first frame boundary at or after it.
+    const int64_t total = std::llround(ShortSeconds * Rate);
+    std::vector<float> left(static_cast<size_t>(total)), right(static_cast<size_t>(total));
+    const MusicSynth layout(ShortSeconds);
+    auto laneStart = [&](int section) {
+        return section >= SectionCount ? total
+                                       : (layout.sectionStart(section) + 1151) / 1152 * 1152;
+    };
+    for (int section = 0; section < SectionCount; ++section) {
+        MusicSynth synth(ShortSeconds, section);
+        const int64_t from = layout.sectionStart(section);
+        const int64_t to = laneStart(section + 1);
+        std::vector<float> l(size_t(to - from)), r(l.size());
+        synth.render(l.data(), r.data(), int(l.size()));
+        const int64_t keep = laneStart(section);
+        std::copy(l.begin() + (keep - from), l.end(), left.begin() + keep);
+        std::copy(r.begin() + (keep - from), r.end(), right.begin() + keep);
+    }
+    // The same music through one encoder: how close MP3 at this rate gets
+    // to it anyway (noisy sounds decode far from their waveform).
+    Mp3Encoder encoder;
+    std::string encodeError;
+    ASSERT_TRUE(encoder.open(&encodeError) &&
+                encoder.encode(left.data(), right.data(), int(left.size()), &encodeError) &&
+                encoder.finish(&encodeError))
+        << encodeError;
+    ASSERT_TRUE(
+        folder->write("single.mp3", std::string(encoder.bytes().begin(), encoder.bytes().end())));
+    const glintTest::Mp3Audio single = glintTest::decodeMp3(folder->path("single.mp3"));
+    ASSERT_EQ(single.frames(), size_t(total));
+
+    // Error energy against the music over four frames centred on `frame`'s
+    // first sample, with the decoded audio read `shift` samples later.
+    auto errorAt = [&](const glintTest::Mp3Audio& decoded, int64_t frame, long shift) {
+        double error = 0;
+        for (long f = long(frame - 2) * 1152; f < long(frame + 2) * 1152; ++f) {
+            const size_t d = size_t(f + shift) * 2;
+            const double l = decoded.samples[d] - left[size_t(f)];
+            const double r = decoded.samples[d + 1] - right[size_t(f)];
+            error += l * l + r * r;
+        }
+        return error;
+    };
+    ASSERT_EQ(report.seams, SectionCount - 1);
+    ASSERT_EQ(report.seamFrames.size(), size_t(SectionCount - 1));
+    for (size_t k = 0; k < report.seamFrames.size(); ++k) {
+        const int64_t seam = report.seamFrames[k];
+        SCOPED_TRACE("seam " + std::to_string(k + 1) + " at frame " + std::to_string(seam));
+        EXPECT_GT(seam * 1152, scaledFrame(SectionStarts[k + 1])) << "within the later section";
+        const double reference = errorAt(single, seam, 0);
+        EXPECT_LT(errorAt(audio, seam, 0), 1.6 * reference + 1e-6);
+        // Negative control: audio one frame off is far from it.
+        EXPECT_GT(errorAt(audio, seam, 1152), 3 * reference);
+    }
+}
+
 TEST(MusicWriter, SameLengthGivesTheSameBytes) {
     glintTest::TempDir folder;
     std::string error;
@@ -146,6 +206,19 @@ TEST(MusicWriter, SameLengthGivesTheSameBytes) {
     const std::string a = glintTest::readAll(folder.path("a.mp3"));
     EXPECT_GT(a.size(), 6u * 96000 / 8 * 9 / 10);
     EXPECT_TRUE(a == glintTest::readAll(folder.path("b.mp3")));
+}
+
+TEST(MusicWriter, RecordingTooShortToJoinIsMadeInOnePiece) {
+    // Two seconds: sections of a few frames leave no room for seams, so the
+    // writer falls back to one encoder instead of failing or guessing.
+    glintTest::TempDir folder;
+    std::string error;
+    MusicReport report;
+    ASSERT_TRUE(writeMusic(folder.path("short.mp3"), 2, &report, &error)) << error;
+    EXPECT_EQ(report.lanes, 1);
+    EXPECT_EQ(report.seams, 0);
+    const glintTest::Mp3Audio audio = glintTest::decodeMp3(folder.path("short.mp3"));
+    EXPECT_EQ(audio.frames(), size_t(2 * Rate));
 }
 
 TEST(MusicWriter, FailureLeavesNoFileBehind) {
