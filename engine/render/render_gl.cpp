@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -722,8 +724,47 @@ void RenderGL::project(vector2 point, int* x, int* y) {
     *y = pixelHeight - truncatePixel(winY);
 }
 
+// Fills the bound texture with `pixels` (record.imageWidth x imageHeight)
+// in its top-left corner and zero bytes right of and below it, as uploading
+// a zero-padded copy would, without making that copy. False when the GL
+// cannot hold the zeros' buffer.
+namespace {
+
+bool uploadPadded(const ImageInfo& record, GLenum format, const uint8_t* pixels) {
+    const int bytesPerPixel = record.bitsPerPixel / 8;
+    glTexImage2D(GL_TEXTURE_2D, 0, bytesPerPixel, record.width, record.height, 0, format,
+                 GL_UNSIGNED_BYTE, nullptr);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, record.imageWidth, record.imageHeight, format,
+                    GL_UNSIGNED_BYTE, pixels);
+    const int32_t right = record.width - record.imageWidth;
+    const int32_t below = record.height - record.imageHeight;
+    if (right == 0 && below == 0) {
+        return true;
+    }
+    // Untouched zeroed memory costs nothing until it is written.
+    const size_t rightBytes = size_t(right) * size_t(record.imageHeight);
+    const size_t belowBytes = size_t(record.width) * size_t(below);
+    std::unique_ptr<uint8_t, void (*)(void*)> zeros(
+        static_cast<uint8_t*>(std::calloc(std::max(rightBytes, belowBytes), size_t(bytesPerPixel))),
+        std::free);
+    if (!zeros) {
+        return false;
+    }
+    if (right > 0) {
+        glTexSubImage2D(GL_TEXTURE_2D, 0, record.imageWidth, 0, right, record.imageHeight, format,
+                        GL_UNSIGNED_BYTE, zeros.get());
+    }
+    if (below > 0) {
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, record.imageHeight, record.width, below, format,
+                        GL_UNSIGNED_BYTE, zeros.get());
+    }
+    return true;
+}
+
+} // namespace
+
 int RenderGL::loadTexture(const std::string& path, int filter, bool whiteIsTransparent) {
-    // Pass 1: decode, optionally turn white see-through, pad to powers of two.
+    // Pass 1: decode, optionally turn white see-through, size to powers of two.
     Image picture(true);
     if (!loadPicture(path, &picture)) {
         return 0;
@@ -731,13 +772,22 @@ int RenderGL::loadTexture(const std::string& path, int filter, bool whiteIsTrans
     if (whiteIsTransparent && !picture.expandTo32Bits()) {
         return 0;
     }
-    if (!picture.padToPowerOfTwo()) {
+    // Mipmaps are built from a padded copy; other textures get the same
+    // texels written straight into a texture of the padded size.
+    const bool mipmapped = filter == FilterMipmap;
+    if (mipmapped && !picture.padToPowerOfTwo()) {
         return 0;
     }
     ImageInfo record = picture; // padded size, picture size and depth
+    if (!mipmapped) {
+        record.imageWidth = picture.width;
+        record.imageHeight = picture.height;
+        record.width = roundUpToPowerOfTwo(picture.width);
+        record.height = roundUpToPowerOfTwo(picture.height);
+    }
     record.validate();
     const GLenum format = pixelFormat(record.bitsPerPixel / 8);
-    if (record.invalid || format == 0) {
+    if (record.invalid || format == 0 || picture.pixels == nullptr) {
         return 0;
     }
 
@@ -748,14 +798,13 @@ int RenderGL::loadTexture(const std::string& path, int filter, bool whiteIsTrans
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     bool uploaded = true;
-    if (filter == FilterMipmap) {
+    if (mipmapped) {
         uploaded = gluBuild2DMipmaps(GL_TEXTURE_2D, components, record.width, record.height, format,
                                      GL_UNSIGNED_BYTE, picture.pixels) == 0;
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     } else {
-        glTexImage2D(GL_TEXTURE_2D, 0, components, record.width, record.height, 0, format,
-                     GL_UNSIGNED_BYTE, picture.pixels);
+        uploaded = uploadPadded(record, format, picture.pixels);
         if (filter == FilterNearest || filter == FilterLinear) {
             const GLint mode = filter == FilterLinear ? GL_LINEAR : GL_NEAREST;
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mode);

@@ -56,6 +56,43 @@ class RenderGLTextures : public glintTest::RenderGLFixture {
     }
 };
 
+// The texture holds the picture in its top-left corner and zero bytes in
+// every other texel: the same texels as an upload of a zero-padded copy.
+TEST_F(RenderGLTextures, EveryTexelOutsideThePictureIsZero) {
+    struct Case {
+        int width, height, bytesPerPixel, padded;
+        GLenum format;
+    };
+    for (const Case& c : {Case{3, 2, 3, 16, GL_RGB}, Case{20, 17, 4, 32, GL_RGBA}}) {
+        Bytes pixels;
+        for (int i = 0; i < c.width * c.height * c.bytesPerPixel; ++i) {
+            pixels.push_back(uint8_t(1 + i % 250));
+        }
+        const Bytes png = c.bytesPerPixel == 3 ? glintTest::rgbPng(c.width, c.height, pixels)
+                                               : glintTest::rgbaPng(c.width, c.height, pixels);
+        const int t = renderer->loadTexture(tempFile("pad.png", png), keltraWorks::FilterLinear,
+                                            false);
+        ASSERT_GT(t, 0);
+        std::vector<uint8_t> texels(size_t(c.padded) * c.padded * c.bytesPerPixel, 0xAA);
+        glBindTexture(GL_TEXTURE_2D, renderer->textureName(t));
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, c.format, GL_UNSIGNED_BYTE, texels.data());
+        glBindTexture(GL_TEXTURE_2D, 0);
+        int wrong = 0;
+        for (int y = 0; y < c.padded; ++y) {
+            for (int x = 0; x < c.padded; ++x) {
+                for (int k = 0; k < c.bytesPerPixel; ++k) {
+                    const bool inside = x < c.width && y < c.height;
+                    const uint8_t want =
+                        inside ? pixels[size_t((y * c.width + x) * c.bytesPerPixel + k)] : 0;
+                    wrong += texels[size_t((y * c.padded + x) * c.bytesPerPixel + k)] != want;
+                }
+            }
+        }
+        EXPECT_EQ(wrong, 0) << c.width << " x " << c.height;
+    }
+}
+
 TEST_F(RenderGLTextures, PaddedTextureShowsExactlyItsPicture) {
     const std::string path = tempFile("six.png", glintTest::rgbPng(3, 2, pictureBytes()));
     const int t = renderer->loadTexture(path, keltraWorks::FilterNearest, false);
