@@ -33,23 +33,41 @@ class WaveTables {
     static const WaveTables& get();
     const float* table(Wave wave, float hz) const;
     const float* sine() const { return sineTable; }
+    // The same table as pairs (t[k], t[k + 1]) side by side, so a reader
+    // working on four phases at once fetches both ends of a step in one load.
+    const float* pairs(const float* table) const;
 
   private:
     WaveTables();
     static constexpr int Bands = 11;
     float sineTable[Size + 1];
     float bands[3][Bands][Size + 1];
+    float sinePairs[2 * Size];
+    float bandPairs[3][Bands][2 * Size];
 };
+
+// Block readers of a table given as pairs (see WaveTables::pairs): each
+// sample is exactly what tableAt() gives for the same phase, four at a time.
+// readTable writes out[i] for phase + i * step and returns the phase after
+// the block; mixTable adds gain times those samples to out[i];
+// readTableAt reads the table at the n phases given.
+uint32_t readTable(const float* pairs, uint32_t phase, uint32_t step, float* out, int n);
+uint32_t mixTable(const float* pairs, uint32_t phase, uint32_t step, float gain, float* out,
+                  int n);
+void readTableAt(const float* pairs, const uint32_t* phases, float* out, int n);
 
 // Phase-accumulating table oscillator; the phase is a 32-bit fraction of a
 // cycle, so it wraps exactly and never drifts.
 struct Oscillator {
     const float* table = nullptr;
+    const float* pairs = nullptr; // the same table for the block readers
     uint32_t phase = 0;
     uint32_t step = 0;
 
     void set(Wave wave, float hz) {
-        table = WaveTables::get().table(wave, hz);
+        const WaveTables& tables = WaveTables::get();
+        table = tables.table(wave, hz);
+        pairs = tables.pairs(table);
         setFrequency(hz);
     }
     void setFrequency(float hz) { step = uint32_t(double(hz) / SampleRate * 4294967296.0); }
@@ -60,6 +78,12 @@ struct Oscillator {
         const float a = table[i], b = table[i + 1];
         phase += step;
         return a + (b - a) * frac;
+    }
+    // The next `n` samples, written to `out`: the same as n calls of next().
+    void render(float* out, int n) { phase = readTable(pairs, phase, step, out, n); }
+    // Adds the next `n` samples times `gain` to `out`.
+    void mixInto(float* out, int n, float gain) {
+        phase = mixTable(pairs, phase, step, gain, out, n);
     }
 };
 
@@ -138,6 +162,11 @@ struct Envelope {
         }
     }
     bool active() const { return stage != Idle; }
+    // The next `n` levels, written to `out`: exactly what n calls of next()
+    // return, but each stage runs as its own loop and a held level is a fill.
+    // Returns how many of those frames the envelope was sounding for: up to
+    // and including the one on which it fell silent, or `n`.
+    int render(float* out, int n);
     float next() {
         switch (stage) {
         case Attack:

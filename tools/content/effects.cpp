@@ -48,13 +48,9 @@ void StereoDelay::process(const float* inL, const float* inR, float* outL, float
 }
 
 Reverb::Reverb() {
-    const uint32_t maxLength = 2 * 3001;
-    for (int l = 0; l < Lines; ++l) {
-        buffer[l].assign(powerOfTwoAbove(maxLength + 1), 0);
-        mask[l] = uint32_t(buffer[l].size() - 1);
-    }
+    lines.assign(size_t(Lines) * LineSize, 0);
     for (auto& d : diffuser) {
-        d.assign(1024, 0);
+        d.assign(DiffuserSize, 0);
     }
     configure(1, 3, 0.4f);
 }
@@ -74,35 +70,62 @@ void Reverb::configure(float size, float decay, float damping) {
 
 void Reverb::process(const float* inL, const float* inR, float* outL, float* outR, int n) {
     constexpr float AllPass = 0.6f;
-    for (int i = 0; i < n; ++i) {
-        float x = (inL[i] + inR[i]) * 0.5f;
+    constexpr uint32_t LineMask = LineSize - 1, DiffuserMask = DiffuserSize - 1;
+    // The filter states live in locals for the loop, where the compiler can
+    // keep them in registers; stores into the rings cannot touch them.
+    float state[Lines];
+    std::copy(damp, damp + Lines, state);
+    int i = 0;
+    while (i < n) {
+        // Pass 1: the longest stretch over which no ring position wraps, so
+        // the loop below reads and writes through plain pointers.
+        uint32_t run = std::min(uint32_t(n - i), LineSize - write);
+        const float* read[Lines];
+        for (int l = 0; l < Lines; ++l) {
+            const uint32_t from = (write - length[l]) & LineMask;
+            run = std::min(run, LineSize - from);
+            read[l] = lines.data() + size_t(l) * LineSize + from;
+        }
+        float* const written = lines.data() + write;
+        float* diffuserIn[2];
+        const float* diffuserOut[2];
+        run = std::min(run, DiffuserSize - diffuserWrite);
         for (int d = 0; d < 2; ++d) {
-            float& slot = diffuser[d][(diffuserWrite - diffuserLength[d]) & 1023];
-            const float delayed = slot;
-            const float v = x + AllPass * delayed;
-            diffuser[d][diffuserWrite & 1023] = v;
-            x = delayed - AllPass * v;
+            const uint32_t from = (diffuserWrite - diffuserLength[d]) & DiffuserMask;
+            run = std::min(run, DiffuserSize - from);
+            diffuserOut[d] = diffuser[d].data() + from;
+            diffuserIn[d] = diffuser[d].data() + diffuserWrite;
         }
-        diffuserWrite = (diffuserWrite + 1) & 1023;
 
-        float out[Lines];
-        float sum = 0;
-        for (int l = 0; l < Lines; ++l) {
-            float v = buffer[l][(write - length[l]) & mask[l]];
-            damp[l] += dampA * (v - damp[l]);
-            out[l] = damp[l] * gain[l];
-            sum += out[l];
+        // Pass 2: the network, one frame at a time.
+        for (uint32_t k = 0; k < run; ++k, ++i) {
+            float x = (inL[i] + inR[i]) * 0.5f;
+            for (int d = 0; d < 2; ++d) {
+                const float delayed = diffuserOut[d][k];
+                const float v = x + AllPass * delayed;
+                diffuserIn[d][k] = v;
+                x = delayed - AllPass * v;
+            }
+            float out[Lines];
+            float sum = 0;
+            for (int l = 0; l < Lines; ++l) {
+                state[l] += dampA * (read[l][k] - state[l]);
+                out[l] = state[l] * gain[l];
+                sum += out[l];
+            }
+            // Householder feedback matrix: every line receives every other
+            // line, energy-preserving, at the cost of one sum.
+            const float fold = sum * (2.0f / Lines);
+            for (int l = 0; l < Lines; ++l) {
+                written[size_t(l) * LineSize + k] = out[l] - fold + x;
+            }
+            outL[i] += (out[0] + out[2] + out[4] + out[6]) * 0.5f;
+            outR[i] += (out[1] + out[3] + out[5] + out[7]) * 0.5f;
         }
-        // Householder feedback matrix: every line receives every other line,
-        // energy-preserving, at the cost of one sum.
-        const float fold = sum * (2.0f / Lines);
-        for (int l = 0; l < Lines; ++l) {
-            buffer[l][write & mask[l]] = out[l] - fold + x;
-        }
-        write++;
-        outL[i] += (out[0] + out[2] + out[4] + out[6]) * 0.5f;
-        outR[i] += (out[1] + out[3] + out[5] + out[7]) * 0.5f;
+        write = (write + run) & LineMask;
+        diffuserWrite = (diffuserWrite + run) & DiffuserMask;
     }
+    std::copy(state, state + Lines, damp);
 }
 
 } // namespace keltraWorks

@@ -125,26 +125,41 @@ void PadInstrument::render(float* left, float* right, int n, float brightness) {
     constexpr int Max = 256;
     float sumL[Max] = {}, sumR[Max] = {};
     n = std::min(n, Max);
+    // Each voice is built in passes over the block: its oscillators, its
+    // envelope, then the sum, which the compiler can vectorise.
+    float tone[Max], amp[Max];
     for (Voice& v : voices) {
         if (!v.amp.active()) {
             continue;
         }
+        v.osc1.render(tone, n);
+        v.osc2.mixInto(tone, n, patch.mix2);
+        v.amp.render(amp, n);
+        const PanGains pan = v.pan;
         for (int i = 0; i < n; ++i) {
-            const float s = (v.osc1.next() + patch.mix2 * v.osc2.next()) * v.amp.next();
-            sumL[i] += s * v.pan.left;
-            sumR[i] += s * v.pan.right;
+            const float s = tone[i] * amp[i];
+            sumL[i] += s * pan.left;
+            sumR[i] += s * pan.right;
         }
     }
     const float cutoff = patch.cutoff * brightness;
+    const float resonance = patch.resonance, level = patch.level;
+    // The filters run in locals, which the stores to `left` and `right`
+    // cannot alias, so their state stays in registers.
+    Svf fl = filterL, fr = filterR;
+    int count = countdown;
     for (int i = 0; i < n; ++i) {
-        if (countdown-- <= 0) {
-            countdown = 63;
-            filterL.set(cutoff, patch.resonance);
-            filterR.set(cutoff * 1.04f, patch.resonance);
+        if (count-- <= 0) {
+            count = 63;
+            fl.set(cutoff, resonance);
+            fr.set(cutoff * 1.04f, resonance);
         }
-        left[i] += filterL.low(sumL[i]) * patch.level;
-        right[i] += filterR.low(sumR[i]) * patch.level;
+        left[i] += fl.low(sumL[i]) * level;
+        right[i] += fr.low(sumR[i]) * level;
     }
+    filterL = fl;
+    filterR = fr;
+    countdown = count;
 }
 
 // ---- FmVoice ---------------------------------------------------------------
