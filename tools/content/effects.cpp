@@ -33,18 +33,29 @@ void StereoDelay::configure(float time, float fb, float tone) {
 }
 
 void StereoDelay::process(const float* inL, const float* inR, float* outL, float* outR, int n) {
+    // The state is worked on in locals: stores to the rings and the outputs
+    // could otherwise alias it and force reloads on every frame.
+    float* const ringL = left.data();
+    float* const ringR = right.data();
+    const uint32_t m = mask, lag = delay;
+    const float fb = feedback, a = toneA;
+    float lowL = lpL, lowR = lpR;
+    uint32_t at = write;
     for (int i = 0; i < n; ++i) {
-        const uint32_t read = (write - delay) & mask;
-        const float dl = left[read], dr = right[read];
-        lpL += toneA * (dl - lpL);
-        lpR += toneA * (dr - lpR);
+        const uint32_t read = (at - lag) & m;
+        const float dl = ringL[read], dr = ringR[read];
+        lowL += a * (dl - lowL);
+        lowR += a * (dr - lowR);
         // Ping-pong: each side feeds the other, so echoes alternate.
-        left[write] = inL[i] * 0.7f + inR[i] * 0.3f + lpR * feedback;
-        right[write] = inR[i] * 0.7f + inL[i] * 0.3f + lpL * feedback;
+        ringL[at] = inL[i] * 0.7f + inR[i] * 0.3f + lowR * fb;
+        ringR[at] = inR[i] * 0.7f + inL[i] * 0.3f + lowL * fb;
         outL[i] += dl;
         outR[i] += dr;
-        write = (write + 1) & mask;
+        at = (at + 1) & m;
     }
+    lpL = lowL;
+    lpR = lowR;
+    write = at;
 }
 
 Reverb::Reverb() {

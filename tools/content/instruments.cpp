@@ -64,22 +64,46 @@ void SynthVoice::noteOn(const SynthPatch& patch, float note, float velocity, flo
 }
 
 void SynthVoice::render(float* left, float* right, int n, float brightness) {
-    for (int i = 0; i < n && amp.active(); ++i) {
-        if (countdown-- <= 0) {
-            // The cutoff moves slowly next to the audio, so it is worked out
-            // every 16 frames instead of every frame.
-            countdown = 15;
-            filter.set((cutoffBase + envAmount * filterEnv.level) * brightness, resonance);
+    constexpr int Block = 256;
+    while (n > Block) {
+        render(left, right, Block, brightness);
+        left += Block;
+        right += Block;
+        n -= Block;
+    }
+    // Pass 1: the envelopes, which also tell how many frames still sound.
+    float ampLevel[Block], filterLevel[Block];
+    const float filterFrom = filterEnv.level;
+    const int m = amp.render(ampLevel, n);
+    if (m == 0) {
+        return;
+    }
+    filterEnv.render(filterLevel, m);
+    // Pass 2: the oscillators.
+    float tone[Block];
+    osc1.render(tone, m);
+    osc2.mixInto(tone, m, mix2);
+    if (sub != 0) {
+        subOsc.mixInto(tone, m, sub);
+    }
+    // Pass 3: the filter, in a local so its state stays in registers. The
+    // cutoff moves slowly next to the audio, so it is worked out every 16
+    // frames instead of every frame, from the filter envelope's level
+    // before that frame.
+    Svf f = filter;
+    int count = countdown;
+    for (int i = 0; i < m; ++i) {
+        if (count-- <= 0) {
+            count = 15;
+            const float envelope = i == 0 ? filterFrom : filterLevel[i - 1];
+            f.set((cutoffBase + envAmount * envelope) * brightness, resonance);
         }
-        filterEnv.next();
-        float s = osc1.next() + mix2 * osc2.next();
-        if (sub != 0) {
-            s += sub * subOsc.next();
-        }
-        const float y = filter.low(s) * amp.next() * gain;
+        const float y = f.low(tone[i]) * ampLevel[i] * gain;
         left[i] += y * pan.left;
         right[i] += y * pan.right;
     }
+    filter = f;
+    countdown = count;
 }
 
 // ---- PadInstrument -------------------------------------------------------
@@ -212,24 +236,63 @@ void FmVoice::render(float* left, float* right, int n) {
 
 // `gainStep` ramps the output (towards silence while fading out a voice).
 void FmVoice::play(float* left, float* right, int n, float gainStep) {
-    const float* sine = WaveTables::get().sine();
-    auto sineAt = [sine](uint32_t phase) { return tableAt(sine, phase); };
-    float ramp = gainStep < 0 ? float(fade) / StealFade : 1.0f;
-    for (int i = 0; i < n && amp.active(); ++i) {
-        const float m = sineAt(modulator) * (indexFloor + index);
-        modulator += modulatorStep;
-        index *= indexMul;
-        const uint32_t offset = phaseOffset(m);
-        float c = sineAt(carrier + offset);
+    constexpr int Block = 256;
+    while (n > Block) {
+        play(left, right, Block, gainStep);
+        left += Block;
+        right += Block;
+        n -= Block;
+    }
+    // Pass 1: the envelope, which also tells how many frames still sound.
+    float level[Block];
+    const int m = amp.render(level, n);
+    if (m == 0) {
+        return;
+    }
+    // Pass 2: the modulator, and from it each frame's carrier phases.
+    const float* sine = WaveTables::get().pairs(WaveTables::get().sine());
+    float mod[Block];
+    modulator = readTable(sine, modulator, modulatorStep, mod, m);
+    uint32_t phases[Block], phases2[Block];
+    float depth = index;
+    for (int i = 0; i < m; ++i) {
+        const uint32_t offset = phaseOffset(mod[i] * (indexFloor + depth));
+        depth *= indexMul;
+        phases[i] = carrier + offset;
         carrier += carrierStep;
         if (shimmer) {
-            c = 0.5f * (c + sineAt(carrier2 + offset));
+            phases2[i] = carrier2 + offset;
             carrier2 += carrier2Step;
         }
-        const float y = c * amp.next() * gain * ramp;
+    }
+    index = depth;
+    // Pass 3: the carriers.
+    float c[Block];
+    readTableAt(sine, phases, c, m);
+    if (shimmer) {
+        float c2[Block];
+        readTableAt(sine, phases2, c2, m);
+        for (int i = 0; i < m; ++i) {
+            c[i] = 0.5f * (c[i] + c2[i]);
+        }
+    }
+    // Pass 4: level and pan.
+    const PanGains p = pan;
+    const float g = gain;
+    if (gainStep == 0) {
+        for (int i = 0; i < m; ++i) {
+            const float y = c[i] * level[i] * g;
+            left[i] += y * p.left;
+            right[i] += y * p.right;
+        }
+        return;
+    }
+    float ramp = float(fade) / StealFade;
+    for (int i = 0; i < m; ++i) {
+        const float y = c[i] * level[i] * g * ramp;
         ramp += gainStep;
-        left[i] += y * pan.left;
-        right[i] += y * pan.right;
+        left[i] += y * p.left;
+        right[i] += y * p.right;
     }
 }
 
@@ -298,20 +361,29 @@ void PluckVoice::play(float* left, float* right, int n, float gainStep) {
     const float frac = delay - float(whole);
     float ramp = gainStep < 0 ? float(fade) / StealFade : 1.0f;
     float peak = 0;
+    // The string's state is worked on in locals: stores to the line and the
+    // outputs could otherwise alias it and force reloads on every frame.
+    float* const ring = line.data();
+    const float a = damping, feedback = loopGain, g = gain;
+    const PanGains p = pan;
+    float low = last;
+    int at = write;
     for (int i = 0; i < n; ++i) {
-        const int r0 = (write - whole + Max) % Max;
+        const int r0 = (at - whole + Max) % Max;
         const int r1 = (r0 - 1 + Max) % Max;
-        const float s = line[size_t(r0)] + (line[size_t(r1)] - line[size_t(r0)]) * frac;
-        last += damping * (s - last);
-        const float y = last * loopGain;
-        line[size_t(write)] = y;
-        write = (write + 1) % Max;
-        const float out = y * gain * ramp;
+        const float s = ring[r0] + (ring[r1] - ring[r0]) * frac;
+        low += a * (s - low);
+        const float y = low * feedback;
+        ring[at] = y;
+        at = (at + 1) % Max;
+        const float out = y * g * ramp;
         ramp += gainStep;
-        left[i] += out * pan.left;
-        right[i] += out * pan.right;
+        left[i] += out * p.left;
+        right[i] += out * p.right;
         peak = std::max(peak, std::fabs(y));
     }
+    last = low;
+    write = at;
     energy = peak;
 }
 
@@ -373,11 +445,22 @@ void DrumKit::trigger(Drum drum, float velocity) {
 }
 
 void DrumKit::render(float* left, float* right, int n) {
+    constexpr int Block = 256;
+    while (n > Block) {
+        render(left, right, Block);
+        left += Block;
+        right += Block;
+        n -= Block;
+    }
     const float* sine = WaveTables::get().sine();
     auto sineAt = [sine](uint32_t phase) { return tableAt(sine, phase); };
     const float kickLow = tune.kickPitch;
     const float snareStep = tune.snareTone / SampleRate;
-    const PanGains hatPan = panGains(0.3f), shakerPan = panGains(-0.35f), rimPan = panGains(-0.15f);
+    static const PanGains hatPan = panGains(0.3f), shakerPan = panGains(-0.35f),
+                          rimPan = panGains(-0.15f);
+    // The kit is mixed into local buffers first: stores to them cannot alias
+    // the kit's own state, which can then stay in registers.
+    float mixL[Block], mixR[Block];
     for (int i = 0; i < n; ++i) {
         float centre = 0, l = 0, r = 0;
         for (Kick& k : kicks) {
@@ -427,8 +510,12 @@ void DrumKit::render(float* left, float* right, int n) {
             l += rm * rimPan.left;
             r += rm * rimPan.right;
         }
-        left[i] += centre * 0.7071f + l;
-        right[i] += centre * 0.7071f + r;
+        mixL[i] = centre * 0.7071f + l;
+        mixR[i] = centre * 0.7071f + r;
+    }
+    for (int i = 0; i < n; ++i) {
+        left[i] += mixL[i];
+        right[i] += mixR[i];
     }
 }
 
@@ -454,43 +541,54 @@ void AtmosphereBed::render(float* left, float* right, int n, float motion) {
     const float slow = sineAt(lfo), slow2 = sineAt(lfo2);
     lfo += phaseOffset(float(n) / SampleRate / 23.0f);
     lfo2 += phaseOffset(float(n) / SampleRate / 9.5f);
+    // The noise and the filters are worked on in locals: stores to `left`
+    // and `right` could otherwise alias them and force reloads every frame.
+    Noise rng = noise;
+    Svf fl = filterL, fr = filterR;
     switch (kind) {
     case Atmosphere::Wind: {
-        filterL.set(500 + 380 * slow + 260 * motion, 1.8f);
-        filterR.set(560 - 300 * slow2 + 260 * motion, 1.8f);
+        fl.set(500 + 380 * slow + 260 * motion, 1.8f);
+        fr.set(560 - 300 * slow2 + 260 * motion, 1.8f);
         const float g = level * (0.65f + 0.35f * slow2);
         for (int i = 0; i < n; ++i) {
-            filterL.low(noise.next());
-            filterR.low(noise.next());
-            left[i] += filterL.band * g;
-            right[i] += filterR.band * g;
+            fl.low(rng.next());
+            fr.low(rng.next());
+            left[i] += fl.band * g;
+            right[i] += fr.band * g;
         }
         break;
     }
     case Atmosphere::Rain: {
-        filterL.set(4200, 0.7f);
-        filterR.set(4600, 0.7f);
-        const float hiss = level * 0.25f;
+        fl.set(4200, 0.7f);
+        fr.set(4600, 0.7f);
+        const float lv = level;
+        const float hiss = lv * 0.25f;
         const float density = 0.004f * (0.5f + motion);
+        int count = countdown;
+        float dl = dropL, dr = dropR, fall = dropMul;
         for (int i = 0; i < n; ++i) {
-            if (countdown-- <= 0) {
-                countdown = int(noise.next() * noise.next() * (1.0f / density)) + 40;
-                const float drop = 0.3f + 0.7f * std::fabs(noise.next());
-                if (noise.next() > 0) {
-                    dropL = drop;
+            if (count-- <= 0) {
+                count = int(rng.next() * rng.next() * (1.0f / density)) + 40;
+                const float drop = 0.3f + 0.7f * std::fabs(rng.next());
+                if (rng.next() > 0) {
+                    dl = drop;
                 } else {
-                    dropR = drop;
+                    dr = drop;
                 }
-                dropMul = fallMul(0.008f + 0.01f * std::fabs(noise.next()));
+                fall = fallMul(0.008f + 0.01f * std::fabs(rng.next()));
             }
-            const float a = noise.next(), b = noise.next();
-            filterL.low(a);
-            filterR.low(b);
-            left[i] += filterL.high * (hiss + dropL * level);
-            right[i] += filterR.high * (hiss + dropR * level);
-            dropL *= dropMul;
-            dropR *= dropMul;
+            const float a = rng.next(), b = rng.next();
+            fl.low(a);
+            fr.low(b);
+            left[i] += fl.high * (hiss + dl * lv);
+            right[i] += fr.high * (hiss + dr * lv);
+            dl *= fall;
+            dr *= fall;
         }
+        countdown = count;
+        dropL = dl;
+        dropR = dr;
+        dropMul = fall;
         break;
     }
     case Atmosphere::Waves: {
@@ -498,37 +596,49 @@ void AtmosphereBed::render(float* left, float* right, int n, float motion) {
         const float swellL = 0.15f + 0.85f * (0.5f + 0.5f * slow2) * (0.5f + 0.5f * slow2);
         const float swellR =
             0.15f + 0.85f * (0.5f - 0.5f * slow2) * (0.5f - 0.5f * slow2) * (0.6f + 0.4f * slow);
-        filterL.set(380 + 1300 * swellL, 0.6f);
-        filterR.set(380 + 1300 * swellR, 0.6f);
+        fl.set(380 + 1300 * swellL, 0.6f);
+        fr.set(380 + 1300 * swellR, 0.6f);
+        const float lv = level;
         for (int i = 0; i < n; ++i) {
-            left[i] += filterL.low(noise.next()) * level * swellL;
-            right[i] += filterR.low(noise.next()) * level * swellR;
+            left[i] += fl.low(rng.next()) * lv * swellL;
+            right[i] += fr.low(rng.next()) * lv * swellR;
         }
         break;
     }
     case Atmosphere::Bubbles: {
-        filterL.set(300, 0.7f);
+        fl.set(300, 0.7f);
+        const float lv = level;
+        int count = countdown;
+        float hz = bubbleHz, rise = bubbleRise, loud = bubbleLevel;
+        PanGains pan = bubblePan;
+        uint32_t phase = bubblePhase;
         for (int i = 0; i < n; ++i) {
-            if (countdown-- <= 0) {
-                countdown = int((0.25f + 1.6f * std::fabs(noise.next())) * SampleRate *
-                                (1.2f - 0.6f * motion));
-                bubbleHz = 260 + 700 * std::fabs(noise.next());
-                bubbleRise = 1.0f + 0.00012f + 0.00012f * std::fabs(noise.next());
-                bubbleLevel = level * (0.4f + 0.6f * std::fabs(noise.next()));
-                bubblePan = panGains(noise.next() * 0.8f);
-                bubblePhase = 0;
+            if (count-- <= 0) {
+                count = int((0.25f + 1.6f * std::fabs(rng.next())) * SampleRate *
+                            (1.2f - 0.6f * motion));
+                hz = 260 + 700 * std::fabs(rng.next());
+                rise = 1.0f + 0.00012f + 0.00012f * std::fabs(rng.next());
+                loud = lv * (0.4f + 0.6f * std::fabs(rng.next()));
+                pan = panGains(rng.next() * 0.8f);
+                phase = 0;
             }
-            const float floor = filterL.low(noise.next()) * level * 0.35f;
+            const float floor = fl.low(rng.next()) * lv * 0.35f;
             float b = 0;
-            if (bubbleLevel > 1e-4f) {
-                b = sineAt(bubblePhase) * bubbleLevel;
-                bubblePhase += phaseOffset(bubbleHz / SampleRate);
-                bubbleHz *= bubbleRise;
-                bubbleLevel *= 0.99965f;
+            if (loud > 1e-4f) {
+                b = sineAt(phase) * loud;
+                phase += phaseOffset(hz / SampleRate);
+                hz *= rise;
+                loud *= 0.99965f;
             }
-            left[i] += floor + b * bubblePan.left;
-            right[i] += floor + b * bubblePan.right;
+            left[i] += floor + b * pan.left;
+            right[i] += floor + b * pan.right;
         }
+        countdown = count;
+        bubbleHz = hz;
+        bubbleRise = rise;
+        bubbleLevel = loud;
+        bubblePan = pan;
+        bubblePhase = phase;
         break;
     }
     case Atmosphere::Hum: {
@@ -536,20 +646,27 @@ void AtmosphereBed::render(float* left, float* right, int n, float motion) {
         const uint32_t steps[3] = {phaseOffset(58.27f / SampleRate),
                                    phaseOffset(116.7f / SampleRate),
                                    phaseOffset(174.6f / SampleRate)};
+        uint32_t p0 = humPhase[0], p1 = humPhase[1], p2 = humPhase[2];
         for (int i = 0; i < n; ++i) {
-            const float a = sineAt(humPhase[0]) + 0.5f * sineAt(humPhase[1]);
-            const float b = sineAt(humPhase[0]) + 0.35f * sineAt(humPhase[2]);
-            for (int k = 0; k < 3; ++k) {
-                humPhase[k] += steps[k];
-            }
+            const float a = sineAt(p0) + 0.5f * sineAt(p1);
+            const float b = sineAt(p0) + 0.35f * sineAt(p2);
+            p0 += steps[0];
+            p1 += steps[1];
+            p2 += steps[2];
             left[i] += a * g;
             right[i] += b * g;
         }
+        humPhase[0] = p0;
+        humPhase[1] = p1;
+        humPhase[2] = p2;
         break;
     }
     default:
         break;
     }
+    noise = rng;
+    filterL = fl;
+    filterR = fr;
 }
 
 } // namespace keltraWorks

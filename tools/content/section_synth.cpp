@@ -387,15 +387,22 @@ void SectionSynth::renderBlock(float* left, float* right, int n) {
 
     // Each layer is drawn on its own, then sent dry, to the echo and to the
     // reverb in its own proportions.
-    auto mixLayer = [&](float dry, float toEcho, float toRoom) {
-        for (int i = 0; i < n; ++i) {
-            dryL[i] += layerL[i] * dry;
-            dryR[i] += layerR[i] * dry;
-            echoL[i] += layerL[i] * toEcho;
-            echoR[i] += layerR[i] * toEcho;
-            roomL[i] += layerL[i] * toRoom;
-            roomR[i] += layerR[i] * toRoom;
+    // A send of 0 adds only zeros to a buffer that never holds -0, so it is
+    // skipped.
+    auto send = [n](const float* from, float* to, float gain) {
+        if (gain != 0) {
+            for (int i = 0; i < n; ++i) {
+                to[i] += from[i] * gain;
+            }
         }
+    };
+    auto mixLayer = [&](float dry, float toEcho, float toRoom) {
+        send(layerL, dryL, dry);
+        send(layerR, dryR, dry);
+        send(layerL, echoL, toEcho);
+        send(layerR, echoR, toEcho);
+        send(layerL, roomL, toRoom);
+        send(layerR, roomR, toRoom);
     };
     auto clear = [&]() {
         std::memset(layerL, 0, sizeof(float) * size_t(n));
@@ -438,14 +445,23 @@ void SectionSynth::renderBlock(float* left, float* right, int n) {
     // A gentle high-pass at 25 Hz keeps rumble and any offset out of the
     // mix; then the piece's fades and level.
     constexpr float RumbleA = 2.0f * Pi * 25.0f / SampleRate;
+    // Between the fades the envelope is exactly 1, so the gain is the
+    // master level for the whole block.
+    const bool steady = position >= fadeIn && frames - (position + n - 1) >= fadeOut;
+    const float master = style.master;
+    // The filter runs in locals, which the stores to `left` and `right`
+    // cannot alias.
+    float lowL = rumbleL, lowR = rumbleR;
     for (int i = 0; i < n; ++i) {
         const float l = dryL[i] + wetL[i] * mix, r = dryR[i] + wetR[i] * mix;
-        rumbleL += RumbleA * (l - rumbleL);
-        rumbleR += RumbleA * (r - rumbleR);
-        const float g = envelopeAt(position + i) * style.master;
-        left[i] = (l - rumbleL) * g;
-        right[i] = (r - rumbleR) * g;
+        lowL += RumbleA * (l - lowL);
+        lowR += RumbleA * (r - lowR);
+        const float g = steady ? master : envelopeAt(position + i) * master;
+        left[i] = (l - lowL) * g;
+        right[i] = (r - lowR) * g;
     }
+    rumbleL = lowL;
+    rumbleR = lowR;
 }
 
 } // namespace keltraWorks
