@@ -3,39 +3,12 @@
 #include <algorithm>
 #include <cstddef>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace keltraWorks {
 
 namespace {
 
 constexpr int FracBits = 32 - WaveTables::Bits;
 constexpr uint32_t FracMask = (1u << FracBits) - 1;
-
-#if defined(__SSE2__)
-// Four table reads: the same arithmetic as tableAt, lane by lane.
-inline __m128 readFour(const float* pairs, __m128i phases) {
-    alignas(16) uint32_t k[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(k), _mm_srli_epi32(phases, FracBits));
-    const __m128 frac =
-        _mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(phases, _mm_set1_epi32(int(FracMask)))),
-                   _mm_set1_ps(1.0f / float(1u << FracBits)));
-    __m128 p01 = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(pairs + 2 * k[0]));
-    p01 = _mm_loadh_pi(p01, reinterpret_cast<const __m64*>(pairs + 2 * k[1]));
-    __m128 p23 = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(pairs + 2 * k[2]));
-    p23 = _mm_loadh_pi(p23, reinterpret_cast<const __m64*>(pairs + 2 * k[3]));
-    const __m128 a = _mm_shuffle_ps(p01, p23, _MM_SHUFFLE(2, 0, 2, 0));
-    const __m128 b = _mm_shuffle_ps(p01, p23, _MM_SHUFFLE(3, 1, 3, 1));
-    return _mm_add_ps(a, _mm_mul_ps(_mm_sub_ps(b, a), frac));
-}
-
-inline __m128i fourPhases(uint32_t phase, uint32_t step) {
-    return _mm_setr_epi32(int(phase), int(phase + step), int(phase + 2 * step),
-                          int(phase + 3 * step));
-}
-#endif
 
 inline float readOne(const float* pairs, uint32_t phase) {
     const float* p = pairs + 2 * (phase >> FracBits);
@@ -229,6 +202,26 @@ int Envelope::render(float* out, int n) {
     level = x;
     stage = now;
     return sounding;
+}
+
+bool Envelope::steadyFor(int n) const {
+    // The checks in next() compare against 1 and 1e-3; these bounds keep a
+    // margin from both, so a block that passes cannot reach either.
+    constexpr double Rounding = 1.0 / (1 << 23);
+    if (n > SteadyFrames) {
+        return false;
+    }
+    switch (stage) {
+    case Attack:
+        return double(level) + n * (double(attackStep) + Rounding) < 1.0;
+    case Decay:
+        // Three roundings per step, each below 2^-24 of values at most 1.
+        return (double(level) - sustain) * decayFloor - n * 4 * Rounding > 1.001e-3;
+    case Release:
+        return double(level) * releaseFloor > 1.001e-3;
+    default:
+        return true;
+    }
 }
 
 } // namespace keltraWorks

@@ -71,7 +71,45 @@ void SynthVoice::render(float* left, float* right, int n, float brightness) {
         right += Block;
         n -= Block;
     }
-    // Pass 1: the envelopes, which also tell how many frames still sound.
+    if (!amp.active()) {
+        return;
+    }
+    // Pass 1: the oscillators.
+    float tone[Block];
+    if (amp.steadyFor(n) && filterEnv.steadyFor(n)) {
+        osc1.render(tone, n);
+        osc2.mixInto(tone, n, mix2);
+        if (sub != 0) {
+            subOsc.mixInto(tone, n, sub);
+        }
+        // Pass 2: the envelopes and the filter in one loop, so their chains
+        // of arithmetic run side by side.
+        amp.withSteadyStep([&](auto ampStep) {
+            filterEnv.withSteadyStep([&](auto filterStep) {
+                Svf f = filter;
+                int count = countdown;
+                float a = amp.level, e = filterEnv.level;
+                for (int i = 0; i < n; ++i) {
+                    if (count-- <= 0) {
+                        count = 15;
+                        f.set((cutoffBase + envAmount * e) * brightness, resonance);
+                    }
+                    e = filterStep(e);
+                    a = ampStep(a);
+                    const float y = f.low(tone[i]) * a * gain;
+                    left[i] += y * pan.left;
+                    right[i] += y * pan.right;
+                }
+                filter = f;
+                countdown = count;
+                amp.level = a;
+                filterEnv.level = e;
+            });
+        });
+        return;
+    }
+    // A block in which an envelope changes stage. Pass 1: the envelopes,
+    // which also tell how many frames still sound.
     float ampLevel[Block], filterLevel[Block];
     const float filterFrom = filterEnv.level;
     const int m = amp.render(ampLevel, n);
@@ -80,7 +118,6 @@ void SynthVoice::render(float* left, float* right, int n, float brightness) {
     }
     filterEnv.render(filterLevel, m);
     // Pass 2: the oscillators.
-    float tone[Block];
     osc1.render(tone, m);
     osc2.mixInto(tone, m, mix2);
     if (sub != 0) {
@@ -145,17 +182,66 @@ void PadInstrument::playChord(const int* notes, int count) {
     }
 }
 
+// A voice over a block in which its envelope keeps its stage, in one loop:
+// the envelope's steps run between the four-at-a-time oscillator reads, so
+// neither waits for the other. Each frame's arithmetic is that of the
+// general path.
+void PadInstrument::addSteadyVoice(Voice& v, float* sumL, float* sumR, int n) const {
+    Envelope& env = v.amp;
+    auto add = [&](auto step) {
+        float level = env.level;
+        int i = 0;
+#if defined(__SSE2__)
+        const float* pairs1 = v.osc1.pairs;
+        const float* pairs2 = v.osc2.pairs;
+        __m128i phases1 = fourPhases(v.osc1.phase, v.osc1.step);
+        __m128i phases2 = fourPhases(v.osc2.phase, v.osc2.step);
+        const __m128i advance1 = _mm_set1_epi32(int(4 * v.osc1.step));
+        const __m128i advance2 = _mm_set1_epi32(int(4 * v.osc2.step));
+        const __m128 mix2 = _mm_set1_ps(patch.mix2);
+        const __m128 panL = _mm_set1_ps(v.pan.left), panR = _mm_set1_ps(v.pan.right);
+        for (; i + 4 <= n; i += 4) {
+            const float e0 = level = step(level);
+            const float e1 = level = step(level);
+            const float e2 = level = step(level);
+            const float e3 = level = step(level);
+            const __m128 tone = _mm_add_ps(readFour(pairs1, phases1),
+                                           _mm_mul_ps(mix2, readFour(pairs2, phases2)));
+            const __m128 s = _mm_mul_ps(tone, _mm_setr_ps(e0, e1, e2, e3));
+            _mm_storeu_ps(sumL + i, _mm_add_ps(_mm_loadu_ps(sumL + i), _mm_mul_ps(s, panL)));
+            _mm_storeu_ps(sumR + i, _mm_add_ps(_mm_loadu_ps(sumR + i), _mm_mul_ps(s, panR)));
+            phases1 = _mm_add_epi32(phases1, advance1);
+            phases2 = _mm_add_epi32(phases2, advance2);
+        }
+        v.osc1.phase += uint32_t(i) * v.osc1.step;
+        v.osc2.phase += uint32_t(i) * v.osc2.step;
+#endif
+        for (; i < n; ++i) {
+            level = step(level);
+            const float s = (v.osc1.next() + patch.mix2 * v.osc2.next()) * level;
+            sumL[i] += s * v.pan.left;
+            sumR[i] += s * v.pan.right;
+        }
+        env.level = level;
+    };
+    env.withSteadyStep(add);
+}
+
 void PadInstrument::render(float* left, float* right, int n, float brightness) {
     constexpr int Max = 256;
     float sumL[Max] = {}, sumR[Max] = {};
     n = std::min(n, Max);
-    // Each voice is built in passes over the block: its oscillators, its
-    // envelope, then the sum, which the compiler can vectorise.
     float tone[Max], amp[Max];
     for (Voice& v : voices) {
         if (!v.amp.active()) {
             continue;
         }
+        if (v.amp.steadyFor(n)) {
+            addSteadyVoice(v, sumL, sumR, n);
+            continue;
+        }
+        // A block in which the envelope changes stage is built in passes:
+        // the oscillators, the envelope, then the sum.
         v.osc1.render(tone, n);
         v.osc2.mixInto(tone, n, patch.mix2);
         v.amp.render(amp, n);
@@ -243,29 +329,45 @@ void FmVoice::play(float* left, float* right, int n, float gainStep) {
         right += Block;
         n -= Block;
     }
-    // Pass 1: the envelope, which also tells how many frames still sound.
-    float level[Block];
-    const int m = amp.render(level, n);
-    if (m == 0) {
+    if (!amp.active()) {
         return;
     }
+    // Pass 1: the envelope, which also tells how many frames still sound.
+    // Where it keeps its stage, its steps are taken in pass 2 instead, next
+    // to the modulation depth's.
+    float level[Block];
+    const bool steady = amp.steadyFor(n);
+    const int m = steady ? n : amp.render(level, n);
     // Pass 2: the modulator, and from it each frame's carrier phases.
     const float* sine = WaveTables::get().pairs(WaveTables::get().sine());
     float mod[Block];
     modulator = readTable(sine, modulator, modulatorStep, mod, m);
     uint32_t phases[Block], phases2[Block];
-    float depth = index;
-    for (int i = 0; i < m; ++i) {
-        const uint32_t offset = phaseOffset(mod[i] * (indexFloor + depth));
-        depth *= indexMul;
-        phases[i] = carrier + offset;
-        carrier += carrierStep;
-        if (shimmer) {
-            phases2[i] = carrier2 + offset;
-            carrier2 += carrier2Step;
+    auto modulate = [&](auto ampStep) {
+        float depth = index, a = amp.level;
+        for (int i = 0; i < m; ++i) {
+            const uint32_t offset = phaseOffset(mod[i] * (indexFloor + depth));
+            depth *= indexMul;
+            phases[i] = carrier + offset;
+            carrier += carrierStep;
+            if (shimmer) {
+                phases2[i] = carrier2 + offset;
+                carrier2 += carrier2Step;
+            }
+            if (steady) {
+                level[i] = a = ampStep(a);
+            }
         }
+        index = depth;
+        if (steady) {
+            amp.level = a;
+        }
+    };
+    if (steady) {
+        amp.withSteadyStep(modulate);
+    } else {
+        modulate([](float x) { return x; });
     }
-    index = depth;
     // Pass 3: the carriers.
     float c[Block];
     readTableAt(sine, phases, c, m);
