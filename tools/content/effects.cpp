@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
+
 namespace keltraWorks {
 
 namespace {
@@ -108,8 +112,64 @@ void Reverb::process(const float* inL, const float* inR, float* outL, float* out
             diffuserIn[d] = diffuser[d].data() + diffuserWrite;
         }
 
-        // Pass 2: the network, one frame at a time.
-        for (uint32_t k = 0; k < run; ++k, ++i) {
+        uint32_t k = 0;
+#if defined(__SSE2__)
+        // Pass 2: the network four frames at a time. The shortest line and
+        // the shortest all-pass are far longer than four frames, so no frame
+        // here reads what another of the four writes. Each frame's
+        // arithmetic, and the order of every sum, is that of pass 3.
+        __m128 state0 = _mm_loadu_ps(state), state1 = _mm_loadu_ps(state + 4);
+        const __m128 gain0 = _mm_loadu_ps(gain), gain1 = _mm_loadu_ps(gain + 4);
+        const __m128 a = _mm_set1_ps(dampA), allPass = _mm_set1_ps(AllPass);
+        const __m128 half = _mm_set1_ps(0.5f), share = _mm_set1_ps(2.0f / Lines);
+        for (; k + 4 <= run; k += 4, i += 4) {
+            __m128 x = _mm_mul_ps(_mm_add_ps(_mm_loadu_ps(inL + i), _mm_loadu_ps(inR + i)), half);
+            for (int d = 0; d < 2; ++d) {
+                const __m128 delayed = _mm_loadu_ps(diffuserOut[d] + k);
+                const __m128 v = _mm_add_ps(x, _mm_mul_ps(allPass, delayed));
+                _mm_storeu_ps(diffuserIn[d] + k, v);
+                x = _mm_sub_ps(delayed, _mm_mul_ps(allPass, v));
+            }
+            // Each line's four frames, turned into each frame's eight lines
+            // for the damping filters, which run frame after frame.
+            __m128 low[4], high[4];
+            for (int l = 0; l < 4; ++l) {
+                low[l] = _mm_loadu_ps(read[l] + k);
+                high[l] = _mm_loadu_ps(read[l + 4] + k);
+            }
+            _MM_TRANSPOSE4_PS(low[0], low[1], low[2], low[3]);
+            _MM_TRANSPOSE4_PS(high[0], high[1], high[2], high[3]);
+            for (int f = 0; f < 4; ++f) {
+                state0 = _mm_add_ps(state0, _mm_mul_ps(a, _mm_sub_ps(low[f], state0)));
+                state1 = _mm_add_ps(state1, _mm_mul_ps(a, _mm_sub_ps(high[f], state1)));
+                low[f] = _mm_mul_ps(state0, gain0);
+                high[f] = _mm_mul_ps(state1, gain1);
+            }
+            // Back to each line's four frames: the sums across lines are
+            // then plain additions, in the same order as pass 3.
+            _MM_TRANSPOSE4_PS(low[0], low[1], low[2], low[3]);
+            _MM_TRANSPOSE4_PS(high[0], high[1], high[2], high[3]);
+            const __m128* out[Lines] = {&low[0],  &low[1],  &low[2],  &low[3],
+                                        &high[0], &high[1], &high[2], &high[3]};
+            __m128 sum = _mm_setzero_ps();
+            for (int l = 0; l < Lines; ++l) {
+                sum = _mm_add_ps(sum, *out[l]);
+            }
+            const __m128 fold = _mm_mul_ps(sum, share);
+            for (int l = 0; l < Lines; ++l) {
+                _mm_storeu_ps(written + size_t(l) * LineSize + k,
+                              _mm_add_ps(_mm_sub_ps(*out[l], fold), x));
+            }
+            const __m128 wetL = _mm_add_ps(_mm_add_ps(_mm_add_ps(low[0], low[2]), high[0]), high[2]);
+            const __m128 wetR = _mm_add_ps(_mm_add_ps(_mm_add_ps(low[1], low[3]), high[1]), high[3]);
+            _mm_storeu_ps(outL + i, _mm_add_ps(_mm_loadu_ps(outL + i), _mm_mul_ps(wetL, half)));
+            _mm_storeu_ps(outR + i, _mm_add_ps(_mm_loadu_ps(outR + i), _mm_mul_ps(wetR, half)));
+        }
+        _mm_storeu_ps(state, state0);
+        _mm_storeu_ps(state + 4, state1);
+#endif
+        // Pass 3: the network one frame at a time, for what is left.
+        for (; k < run; ++k, ++i) {
             float x = (inL[i] + inR[i]) * 0.5f;
             for (int d = 0; d < 2; ++d) {
                 const float delayed = diffuserOut[d][k];
