@@ -471,13 +471,15 @@ void PluckVoice::play(float* left, float* right, int n, float gainStep) {
     float low = last;
     int at = write;
     for (int i = 0; i < n; ++i) {
-        const int r0 = (at - whole + Max) % Max;
-        const int r1 = (r0 - 1 + Max) % Max;
+        // Both sums are positive, so masking is the remainder (Max is a
+        // power of two).
+        const int r0 = (at - whole + Max) & (Max - 1);
+        const int r1 = (r0 - 1 + Max) & (Max - 1);
         const float s = ring[r0] + (ring[r1] - ring[r0]) * frac;
         low += a * (s - low);
         const float y = low * feedback;
         ring[at] = y;
-        at = (at + 1) % Max;
+        at = (at + 1) & (Max - 1);
         const float out = y * g * ramp;
         ramp += gainStep;
         left[i] += out * p.left;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace keltraWorks {
 
@@ -14,10 +15,14 @@ void Limiter::processBlock(float* left, float* right) {
     float peak = 0;
     for (int i = 0; i < BlockFrames; ++i) {
         // A non-finite sample would poison the gain for good; count it as full
-        // scale and silence it below.
-        const float l = std::isfinite(left[i]) ? std::fabs(left[i]) : (left[i] = 0, 1.0f);
-        const float r = std::isfinite(right[i]) ? std::fabs(right[i]) : (right[i] = 0, 1.0f);
-        peak = std::max(peak, std::max(l, r));
+        // scale and silence it. Written as selects (a NaN fails the
+        // comparison too), so the loop vectorises.
+        const float l = std::fabs(left[i]), r = std::fabs(right[i]);
+        const bool badL = !(l <= std::numeric_limits<float>::max());
+        const bool badR = !(r <= std::numeric_limits<float>::max());
+        left[i] = badL ? 0.0f : left[i];
+        right[i] = badR ? 0.0f : right[i];
+        peak = std::max(peak, std::max(badL ? 1.0f : l, badR ? 1.0f : r));
     }
     const float need = peak > ceiling ? ceiling / peak : 1.0f;
 

@@ -387,22 +387,26 @@ void SectionSynth::renderBlock(float* left, float* right, int n) {
 
     // Each layer is drawn on its own, then sent dry, to the echo and to the
     // reverb in its own proportions.
-    // A send of 0 adds only zeros to a buffer that never holds -0, so it is
-    // skipped.
-    auto send = [n](const float* from, float* to, float gain) {
-        if (gain != 0) {
-            for (int i = 0; i < n; ++i) {
-                to[i] += from[i] * gain;
-            }
-        }
-    };
+    // A send of 0 would add only zeros (the layers are finite) to a buffer
+    // that never holds -0, so it is skipped.
     auto mixLayer = [&](float dry, float toEcho, float toRoom) {
-        send(layerL, dryL, dry);
-        send(layerR, dryR, dry);
-        send(layerL, echoL, toEcho);
-        send(layerR, echoR, toEcho);
-        send(layerL, roomL, toRoom);
-        send(layerR, roomR, toRoom);
+        if (toEcho == 0) {
+            for (int i = 0; i < n; ++i) {
+                dryL[i] += layerL[i] * dry;
+                dryR[i] += layerR[i] * dry;
+                roomL[i] += layerL[i] * toRoom;
+                roomR[i] += layerR[i] * toRoom;
+            }
+            return;
+        }
+        for (int i = 0; i < n; ++i) {
+            dryL[i] += layerL[i] * dry;
+            dryR[i] += layerR[i] * dry;
+            echoL[i] += layerL[i] * toEcho;
+            echoR[i] += layerR[i] * toEcho;
+            roomL[i] += layerL[i] * toRoom;
+            roomR[i] += layerR[i] * toRoom;
+        }
     };
     auto clear = [&]() {
         std::memset(layerL, 0, sizeof(float) * size_t(n));
