@@ -44,7 +44,8 @@ uint32_t mixTable(const float* pairs, uint32_t phase, uint32_t step, float gain,
     const __m128i advance = _mm_set1_epi32(int(4 * step));
     const __m128 g = _mm_set1_ps(gain);
     for (; i + 4 <= n; i += 4) {
-        const __m128 sum = _mm_add_ps(_mm_loadu_ps(out + i), _mm_mul_ps(g, readFour(pairs, phases)));
+        const __m128 sum =
+            _mm_add_ps(_mm_loadu_ps(out + i), _mm_mul_ps(g, readFour(pairs, phases)));
         _mm_storeu_ps(out + i, sum);
         phases = _mm_add_epi32(phases, advance);
     }

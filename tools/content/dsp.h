@@ -56,8 +56,7 @@ class WaveTables {
 // the block; mixTable adds gain times those samples to out[i];
 // readTableAt reads the table at the n phases given.
 uint32_t readTable(const float* pairs, uint32_t phase, uint32_t step, float* out, int n);
-uint32_t mixTable(const float* pairs, uint32_t phase, uint32_t step, float gain, float* out,
-                  int n);
+uint32_t mixTable(const float* pairs, uint32_t phase, uint32_t step, float gain, float* out, int n);
 void readTableAt(const float* pairs, const uint32_t* phases, float* out, int n);
 
 #if defined(__SSE2__)

@@ -160,8 +160,10 @@ void Reverb::process(const float* inL, const float* inR, float* outL, float* out
                 _mm_storeu_ps(written + size_t(l) * LineSize + k,
                               _mm_add_ps(_mm_sub_ps(*out[l], fold), x));
             }
-            const __m128 wetL = _mm_add_ps(_mm_add_ps(_mm_add_ps(low[0], low[2]), high[0]), high[2]);
-            const __m128 wetR = _mm_add_ps(_mm_add_ps(_mm_add_ps(low[1], low[3]), high[1]), high[3]);
+            const __m128 wetL =
+                _mm_add_ps(_mm_add_ps(_mm_add_ps(low[0], low[2]), high[0]), high[2]);
+            const __m128 wetR =
+                _mm_add_ps(_mm_add_ps(_mm_add_ps(low[1], low[3]), high[1]), high[3]);
             _mm_storeu_ps(outL + i, _mm_add_ps(_mm_loadu_ps(outL + i), _mm_mul_ps(wetL, half)));
             _mm_storeu_ps(outR + i, _mm_add_ps(_mm_loadu_ps(outR + i), _mm_mul_ps(wetR, half)));
         }

@@ -205,8 +205,8 @@ void PadInstrument::addSteadyVoice(Voice& v, float* sumL, float* sumR, int n) co
             const float e1 = level = step(level);
             const float e2 = level = step(level);
             const float e3 = level = step(level);
-            const __m128 tone = _mm_add_ps(readFour(pairs1, phases1),
-                                           _mm_mul_ps(mix2, readFour(pairs2, phases2)));
+            const __m128 tone =
+                _mm_add_ps(readFour(pairs1, phases1), _mm_mul_ps(mix2, readFour(pairs2, phases2)));
             const __m128 s = _mm_mul_ps(tone, _mm_setr_ps(e0, e1, e2, e3));
             _mm_storeu_ps(sumL + i, _mm_add_ps(_mm_loadu_ps(sumL + i), _mm_mul_ps(s, panL)));
             _mm_storeu_ps(sumR + i, _mm_add_ps(_mm_loadu_ps(sumR + i), _mm_mul_ps(s, panR)));
