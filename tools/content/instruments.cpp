@@ -200,7 +200,12 @@ void PadInstrument::addSteadyVoice(Voice& v, float* sumL, float* sumR, int n) co
         const __m128i advance2 = _mm_set1_epi32(int(4 * v.osc2.step));
         const __m128 mix2 = _mm_set1_ps(patch.mix2);
         const __m128 panL = _mm_set1_ps(v.pan.left), panR = _mm_set1_ps(v.pan.right);
-        for (; i + 4 <= n; i += 4) {
+        // Plain locals, so the loop does not reload them through the
+        // lambda's references after every store.
+        float* const outL = sumL;
+        float* const outR = sumR;
+        const int frames = n;
+        for (; i + 4 <= frames; i += 4) {
             const float e0 = level = step(level);
             const float e1 = level = step(level);
             const float e2 = level = step(level);
@@ -208,8 +213,8 @@ void PadInstrument::addSteadyVoice(Voice& v, float* sumL, float* sumR, int n) co
             const __m128 tone =
                 _mm_add_ps(readFour(pairs1, phases1), _mm_mul_ps(mix2, readFour(pairs2, phases2)));
             const __m128 s = _mm_mul_ps(tone, _mm_setr_ps(e0, e1, e2, e3));
-            _mm_storeu_ps(sumL + i, _mm_add_ps(_mm_loadu_ps(sumL + i), _mm_mul_ps(s, panL)));
-            _mm_storeu_ps(sumR + i, _mm_add_ps(_mm_loadu_ps(sumR + i), _mm_mul_ps(s, panR)));
+            _mm_storeu_ps(outL + i, _mm_add_ps(_mm_loadu_ps(outL + i), _mm_mul_ps(s, panL)));
+            _mm_storeu_ps(outR + i, _mm_add_ps(_mm_loadu_ps(outR + i), _mm_mul_ps(s, panR)));
             phases1 = _mm_add_epi32(phases1, advance1);
             phases2 = _mm_add_epi32(phases2, advance2);
         }
