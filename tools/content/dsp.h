@@ -1,9 +1,11 @@
 // Signal building blocks of the music synthesiser: band-limited wavetable
 // oscillators, a state-variable filter, one-pole smoothers, envelopes and a
 // noise source. Audio runs at 44100 frames a second; frequencies are in Hz,
-// times in seconds, levels linear. Everything is inline and allocation-free
-// because it runs once per sample; the wavetables are built once, on first
-// use, and are read-only afterwards (safe to share between threads).
+// times in seconds, levels linear. Everything is allocation-free; what runs
+// once per sample is inline, and the block readers and block envelopes give
+// exactly the samples of their one-at-a-time forms, four at a time with SSE2
+// where it is available. The wavetables are built once, on first use, and
+// are read-only afterwards (safe to share between threads).
 #pragma once
 
 #include <cmath>
