@@ -84,21 +84,28 @@ void SynthVoice::render(float* left, float* right, int n, float brightness) {
         }
         // Pass 2: the envelopes and the filter in one loop, so their chains
         // of arithmetic run side by side.
+        // Everything the loop reads is copied to locals first: stores to
+        // `left` and `right` could otherwise alias the members.
+        const float base = cutoffBase, depth = envAmount, q = resonance, g = gain;
+        const PanGains p = pan;
+        float* const outL = left;
+        float* const outR = right;
+        const int frames = n;
         amp.withSteadyStep([&](auto ampStep) {
             filterEnv.withSteadyStep([&](auto filterStep) {
                 Svf f = filter;
                 int count = countdown;
                 float a = amp.level, e = filterEnv.level;
-                for (int i = 0; i < n; ++i) {
+                for (int i = 0; i < frames; ++i) {
                     if (count-- <= 0) {
                         count = 15;
-                        f.set((cutoffBase + envAmount * e) * brightness, resonance);
+                        f.set((base + depth * e) * brightness, q);
                     }
                     e = filterStep(e);
                     a = ampStep(a);
-                    const float y = f.low(tone[i]) * a * gain;
-                    left[i] += y * pan.left;
-                    right[i] += y * pan.right;
+                    const float y = f.low(tone[i]) * a * g;
+                    outL[i] += y * p.left;
+                    outR[i] += y * p.right;
                 }
                 filter = f;
                 countdown = count;
