@@ -39,10 +39,13 @@ class Reverb {
 
   private:
     static constexpr int Lines = 8;
-    std::vector<float> buffer[Lines];
-    uint32_t mask[Lines];
+    // Every line has the same power-of-two ring, longer than the longest
+    // line at the largest size; the lines lie one after another in `lines`.
+    static constexpr uint32_t LineSize = 8192;
+    static constexpr uint32_t DiffuserSize = 1024;
+    std::vector<float> lines;
     uint32_t length[Lines];
-    uint32_t write = 0;
+    uint32_t write = 0; // index in every line's ring
     float gain[Lines];
     float damp[Lines] = {};
     float dampA = 0.5f;

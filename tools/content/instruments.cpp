@@ -64,22 +64,90 @@ void SynthVoice::noteOn(const SynthPatch& patch, float note, float velocity, flo
 }
 
 void SynthVoice::render(float* left, float* right, int n, float brightness) {
-    for (int i = 0; i < n && amp.active(); ++i) {
-        if (countdown-- <= 0) {
-            // The cutoff moves slowly next to the audio, so it is worked out
-            // every 16 frames instead of every frame.
-            countdown = 15;
-            filter.set((cutoffBase + envAmount * filterEnv.level) * brightness, resonance);
-        }
-        filterEnv.next();
-        float s = osc1.next() + mix2 * osc2.next();
+    constexpr int Block = 256;
+    while (n > Block) {
+        render(left, right, Block, brightness);
+        left += Block;
+        right += Block;
+        n -= Block;
+    }
+    if (!amp.active()) {
+        return;
+    }
+    // Pass 1: the oscillators.
+    float tone[Block];
+    if (amp.steadyFor(n) && filterEnv.steadyFor(n)) {
+        osc1.render(tone, n);
+        osc2.mixInto(tone, n, mix2);
         if (sub != 0) {
-            s += sub * subOsc.next();
+            subOsc.mixInto(tone, n, sub);
         }
-        const float y = filter.low(s) * amp.next() * gain;
+        // Pass 2: the envelopes and the filter in one loop, so their chains
+        // of arithmetic run side by side.
+        // Everything the loop reads is copied to locals first: stores to
+        // `left` and `right` could otherwise alias the members.
+        const float base = cutoffBase, depth = envAmount, q = resonance, g = gain;
+        const PanGains p = pan;
+        float* const outL = left;
+        float* const outR = right;
+        const int frames = n;
+        amp.withSteadyStep([&](auto ampStep) {
+            filterEnv.withSteadyStep([&](auto filterStep) {
+                Svf f = filter;
+                int count = countdown;
+                float a = amp.level, e = filterEnv.level;
+                for (int i = 0; i < frames; ++i) {
+                    if (count-- <= 0) {
+                        count = 15;
+                        f.set((base + depth * e) * brightness, q);
+                    }
+                    e = filterStep(e);
+                    a = ampStep(a);
+                    const float y = f.low(tone[i]) * a * g;
+                    outL[i] += y * p.left;
+                    outR[i] += y * p.right;
+                }
+                filter = f;
+                countdown = count;
+                amp.level = a;
+                filterEnv.level = e;
+            });
+        });
+        return;
+    }
+    // A block in which an envelope changes stage. Pass 1: the envelopes,
+    // which also tell how many frames still sound.
+    float ampLevel[Block], filterLevel[Block];
+    const float filterFrom = filterEnv.level;
+    const int m = amp.render(ampLevel, n);
+    if (m == 0) {
+        return;
+    }
+    filterEnv.render(filterLevel, m);
+    // Pass 2: the oscillators.
+    osc1.render(tone, m);
+    osc2.mixInto(tone, m, mix2);
+    if (sub != 0) {
+        subOsc.mixInto(tone, m, sub);
+    }
+    // Pass 3: the filter, in a local so its state stays in registers. The
+    // cutoff moves slowly next to the audio, so it is worked out every 16
+    // frames instead of every frame, from the filter envelope's level
+    // before that frame.
+    Svf f = filter;
+    int count = countdown;
+    for (int i = 0; i < m; ++i) {
+        if (count-- <= 0) {
+            count = 15;
+            const float envelope = i == 0 ? filterFrom : filterLevel[i - 1];
+            f.set((cutoffBase + envAmount * envelope) * brightness, resonance);
+        }
+        const float y = f.low(tone[i]) * ampLevel[i] * gain;
         left[i] += y * pan.left;
         right[i] += y * pan.right;
     }
+    filter = f;
+    countdown = count;
 }
 
 // ---- PadInstrument -------------------------------------------------------
@@ -121,30 +189,99 @@ void PadInstrument::playChord(const int* notes, int count) {
     }
 }
 
+// A voice over a block in which its envelope keeps its stage, in one loop:
+// the envelope's steps run between the four-at-a-time oscillator reads, so
+// neither waits for the other. Each frame's arithmetic is that of the
+// general path.
+void PadInstrument::addSteadyVoice(Voice& v, float* sumL, float* sumR, int n) const {
+    Envelope& env = v.amp;
+    auto add = [&](auto step) {
+        float level = env.level;
+        int i = 0;
+#if defined(__SSE2__)
+        const float* pairs1 = v.osc1.pairs;
+        const float* pairs2 = v.osc2.pairs;
+        __m128i phases1 = fourPhases(v.osc1.phase, v.osc1.step);
+        __m128i phases2 = fourPhases(v.osc2.phase, v.osc2.step);
+        const __m128i advance1 = _mm_set1_epi32(int(4 * v.osc1.step));
+        const __m128i advance2 = _mm_set1_epi32(int(4 * v.osc2.step));
+        const __m128 mix2 = _mm_set1_ps(patch.mix2);
+        const __m128 panL = _mm_set1_ps(v.pan.left), panR = _mm_set1_ps(v.pan.right);
+        // Plain locals, so the loop does not reload them through the
+        // lambda's references after every store.
+        float* const outL = sumL;
+        float* const outR = sumR;
+        const int frames = n;
+        for (; i + 4 <= frames; i += 4) {
+            const float e0 = level = step(level);
+            const float e1 = level = step(level);
+            const float e2 = level = step(level);
+            const float e3 = level = step(level);
+            const __m128 tone =
+                _mm_add_ps(readFour(pairs1, phases1), _mm_mul_ps(mix2, readFour(pairs2, phases2)));
+            const __m128 s = _mm_mul_ps(tone, _mm_setr_ps(e0, e1, e2, e3));
+            _mm_storeu_ps(outL + i, _mm_add_ps(_mm_loadu_ps(outL + i), _mm_mul_ps(s, panL)));
+            _mm_storeu_ps(outR + i, _mm_add_ps(_mm_loadu_ps(outR + i), _mm_mul_ps(s, panR)));
+            phases1 = _mm_add_epi32(phases1, advance1);
+            phases2 = _mm_add_epi32(phases2, advance2);
+        }
+        v.osc1.phase += uint32_t(i) * v.osc1.step;
+        v.osc2.phase += uint32_t(i) * v.osc2.step;
+#endif
+        for (; i < n; ++i) {
+            level = step(level);
+            const float s = (v.osc1.next() + patch.mix2 * v.osc2.next()) * level;
+            sumL[i] += s * v.pan.left;
+            sumR[i] += s * v.pan.right;
+        }
+        env.level = level;
+    };
+    env.withSteadyStep(add);
+}
+
 void PadInstrument::render(float* left, float* right, int n, float brightness) {
     constexpr int Max = 256;
     float sumL[Max] = {}, sumR[Max] = {};
     n = std::min(n, Max);
+    float tone[Max], amp[Max];
     for (Voice& v : voices) {
         if (!v.amp.active()) {
             continue;
         }
+        if (v.amp.steadyFor(n)) {
+            addSteadyVoice(v, sumL, sumR, n);
+            continue;
+        }
+        // A block in which the envelope changes stage is built in passes:
+        // the oscillators, the envelope, then the sum.
+        v.osc1.render(tone, n);
+        v.osc2.mixInto(tone, n, patch.mix2);
+        v.amp.render(amp, n);
+        const PanGains pan = v.pan;
         for (int i = 0; i < n; ++i) {
-            const float s = (v.osc1.next() + patch.mix2 * v.osc2.next()) * v.amp.next();
-            sumL[i] += s * v.pan.left;
-            sumR[i] += s * v.pan.right;
+            const float s = tone[i] * amp[i];
+            sumL[i] += s * pan.left;
+            sumR[i] += s * pan.right;
         }
     }
     const float cutoff = patch.cutoff * brightness;
+    const float resonance = patch.resonance, level = patch.level;
+    // The filters run in locals, which the stores to `left` and `right`
+    // cannot alias, so their state stays in registers.
+    Svf fl = filterL, fr = filterR;
+    int count = countdown;
     for (int i = 0; i < n; ++i) {
-        if (countdown-- <= 0) {
-            countdown = 63;
-            filterL.set(cutoff, patch.resonance);
-            filterR.set(cutoff * 1.04f, patch.resonance);
+        if (count-- <= 0) {
+            count = 63;
+            fl.set(cutoff, resonance);
+            fr.set(cutoff * 1.04f, resonance);
         }
-        left[i] += filterL.low(sumL[i]) * patch.level;
-        right[i] += filterR.low(sumR[i]) * patch.level;
+        left[i] += fl.low(sumL[i]) * level;
+        right[i] += fr.low(sumR[i]) * level;
     }
+    filterL = fl;
+    filterR = fr;
+    countdown = count;
 }
 
 // ---- FmVoice ---------------------------------------------------------------
@@ -197,24 +334,79 @@ void FmVoice::render(float* left, float* right, int n) {
 
 // `gainStep` ramps the output (towards silence while fading out a voice).
 void FmVoice::play(float* left, float* right, int n, float gainStep) {
-    const float* sine = WaveTables::get().sine();
-    auto sineAt = [sine](uint32_t phase) { return tableAt(sine, phase); };
-    float ramp = gainStep < 0 ? float(fade) / StealFade : 1.0f;
-    for (int i = 0; i < n && amp.active(); ++i) {
-        const float m = sineAt(modulator) * (indexFloor + index);
-        modulator += modulatorStep;
-        index *= indexMul;
-        const uint32_t offset = phaseOffset(m);
-        float c = sineAt(carrier + offset);
-        carrier += carrierStep;
-        if (shimmer) {
-            c = 0.5f * (c + sineAt(carrier2 + offset));
-            carrier2 += carrier2Step;
+    constexpr int Block = 256;
+    while (n > Block) {
+        play(left, right, Block, gainStep);
+        left += Block;
+        right += Block;
+        n -= Block;
+    }
+    if (!amp.active()) {
+        return;
+    }
+    // Pass 1: the envelope, which also tells how many frames still sound.
+    // Where it keeps its stage, its steps are taken in pass 2 instead, next
+    // to the modulation depth's.
+    float level[Block];
+    const bool steady = amp.steadyFor(n);
+    const int m = steady ? n : amp.render(level, n);
+    // Pass 2: the modulator, and from it each frame's carrier phases.
+    const float* sine = WaveTables::get().pairs(WaveTables::get().sine());
+    float mod[Block];
+    modulator = readTable(sine, modulator, modulatorStep, mod, m);
+    uint32_t phases[Block], phases2[Block];
+    auto modulate = [&](auto ampStep) {
+        float depth = index, a = amp.level;
+        for (int i = 0; i < m; ++i) {
+            const uint32_t offset = phaseOffset(mod[i] * (indexFloor + depth));
+            depth *= indexMul;
+            phases[i] = carrier + offset;
+            carrier += carrierStep;
+            if (shimmer) {
+                phases2[i] = carrier2 + offset;
+                carrier2 += carrier2Step;
+            }
+            if (steady) {
+                level[i] = a = ampStep(a);
+            }
         }
-        const float y = c * amp.next() * gain * ramp;
+        index = depth;
+        if (steady) {
+            amp.level = a;
+        }
+    };
+    if (steady) {
+        amp.withSteadyStep(modulate);
+    } else {
+        modulate([](float x) { return x; });
+    }
+    // Pass 3: the carriers.
+    float c[Block];
+    readTableAt(sine, phases, c, m);
+    if (shimmer) {
+        float c2[Block];
+        readTableAt(sine, phases2, c2, m);
+        for (int i = 0; i < m; ++i) {
+            c[i] = 0.5f * (c[i] + c2[i]);
+        }
+    }
+    // Pass 4: level and pan.
+    const PanGains p = pan;
+    const float g = gain;
+    if (gainStep == 0) {
+        for (int i = 0; i < m; ++i) {
+            const float y = c[i] * level[i] * g;
+            left[i] += y * p.left;
+            right[i] += y * p.right;
+        }
+        return;
+    }
+    float ramp = float(fade) / StealFade;
+    for (int i = 0; i < m; ++i) {
+        const float y = c[i] * level[i] * g * ramp;
         ramp += gainStep;
-        left[i] += y * pan.left;
-        right[i] += y * pan.right;
+        left[i] += y * p.left;
+        right[i] += y * p.right;
     }
 }
 
@@ -283,20 +475,31 @@ void PluckVoice::play(float* left, float* right, int n, float gainStep) {
     const float frac = delay - float(whole);
     float ramp = gainStep < 0 ? float(fade) / StealFade : 1.0f;
     float peak = 0;
+    // The string's state is worked on in locals: stores to the line and the
+    // outputs could otherwise alias it and force reloads on every frame.
+    float* const ring = line.data();
+    const float a = damping, feedback = loopGain, g = gain;
+    const PanGains p = pan;
+    float low = last;
+    int at = write;
     for (int i = 0; i < n; ++i) {
-        const int r0 = (write - whole + Max) % Max;
-        const int r1 = (r0 - 1 + Max) % Max;
-        const float s = line[size_t(r0)] + (line[size_t(r1)] - line[size_t(r0)]) * frac;
-        last += damping * (s - last);
-        const float y = last * loopGain;
-        line[size_t(write)] = y;
-        write = (write + 1) % Max;
-        const float out = y * gain * ramp;
+        // Both sums are positive, so masking is the remainder (Max is a
+        // power of two).
+        const int r0 = (at - whole + Max) & (Max - 1);
+        const int r1 = (r0 - 1 + Max) & (Max - 1);
+        const float s = ring[r0] + (ring[r1] - ring[r0]) * frac;
+        low += a * (s - low);
+        const float y = low * feedback;
+        ring[at] = y;
+        at = (at + 1) & (Max - 1);
+        const float out = y * g * ramp;
         ramp += gainStep;
-        left[i] += out * pan.left;
-        right[i] += out * pan.right;
+        left[i] += out * p.left;
+        right[i] += out * p.right;
         peak = std::max(peak, std::fabs(y));
     }
+    last = low;
+    write = at;
     energy = peak;
 }
 
@@ -358,11 +561,22 @@ void DrumKit::trigger(Drum drum, float velocity) {
 }
 
 void DrumKit::render(float* left, float* right, int n) {
+    constexpr int Block = 256;
+    while (n > Block) {
+        render(left, right, Block);
+        left += Block;
+        right += Block;
+        n -= Block;
+    }
     const float* sine = WaveTables::get().sine();
     auto sineAt = [sine](uint32_t phase) { return tableAt(sine, phase); };
     const float kickLow = tune.kickPitch;
     const float snareStep = tune.snareTone / SampleRate;
-    const PanGains hatPan = panGains(0.3f), shakerPan = panGains(-0.35f), rimPan = panGains(-0.15f);
+    static const PanGains hatPan = panGains(0.3f), shakerPan = panGains(-0.35f),
+                          rimPan = panGains(-0.15f);
+    // The kit is mixed into local buffers first: stores to them cannot alias
+    // the kit's own state, which can then stay in registers.
+    float mixL[Block], mixR[Block];
     for (int i = 0; i < n; ++i) {
         float centre = 0, l = 0, r = 0;
         for (Kick& k : kicks) {
@@ -412,8 +626,12 @@ void DrumKit::render(float* left, float* right, int n) {
             l += rm * rimPan.left;
             r += rm * rimPan.right;
         }
-        left[i] += centre * 0.7071f + l;
-        right[i] += centre * 0.7071f + r;
+        mixL[i] = centre * 0.7071f + l;
+        mixR[i] = centre * 0.7071f + r;
+    }
+    for (int i = 0; i < n; ++i) {
+        left[i] += mixL[i];
+        right[i] += mixR[i];
     }
 }
 
@@ -439,43 +657,54 @@ void AtmosphereBed::render(float* left, float* right, int n, float motion) {
     const float slow = sineAt(lfo), slow2 = sineAt(lfo2);
     lfo += phaseOffset(float(n) / SampleRate / 23.0f);
     lfo2 += phaseOffset(float(n) / SampleRate / 9.5f);
+    // The noise and the filters are worked on in locals: stores to `left`
+    // and `right` could otherwise alias them and force reloads every frame.
+    Noise rng = noise;
+    Svf fl = filterL, fr = filterR;
     switch (kind) {
     case Atmosphere::Wind: {
-        filterL.set(500 + 380 * slow + 260 * motion, 1.8f);
-        filterR.set(560 - 300 * slow2 + 260 * motion, 1.8f);
+        fl.set(500 + 380 * slow + 260 * motion, 1.8f);
+        fr.set(560 - 300 * slow2 + 260 * motion, 1.8f);
         const float g = level * (0.65f + 0.35f * slow2);
         for (int i = 0; i < n; ++i) {
-            filterL.low(noise.next());
-            filterR.low(noise.next());
-            left[i] += filterL.band * g;
-            right[i] += filterR.band * g;
+            fl.low(rng.next());
+            fr.low(rng.next());
+            left[i] += fl.band * g;
+            right[i] += fr.band * g;
         }
         break;
     }
     case Atmosphere::Rain: {
-        filterL.set(4200, 0.7f);
-        filterR.set(4600, 0.7f);
-        const float hiss = level * 0.25f;
+        fl.set(4200, 0.7f);
+        fr.set(4600, 0.7f);
+        const float lv = level;
+        const float hiss = lv * 0.25f;
         const float density = 0.004f * (0.5f + motion);
+        int count = countdown;
+        float dl = dropL, dr = dropR, fall = dropMul;
         for (int i = 0; i < n; ++i) {
-            if (countdown-- <= 0) {
-                countdown = int(noise.next() * noise.next() * (1.0f / density)) + 40;
-                const float drop = 0.3f + 0.7f * std::fabs(noise.next());
-                if (noise.next() > 0) {
-                    dropL = drop;
+            if (count-- <= 0) {
+                count = int(rng.next() * rng.next() * (1.0f / density)) + 40;
+                const float drop = 0.3f + 0.7f * std::fabs(rng.next());
+                if (rng.next() > 0) {
+                    dl = drop;
                 } else {
-                    dropR = drop;
+                    dr = drop;
                 }
-                dropMul = fallMul(0.008f + 0.01f * std::fabs(noise.next()));
+                fall = fallMul(0.008f + 0.01f * std::fabs(rng.next()));
             }
-            const float a = noise.next(), b = noise.next();
-            filterL.low(a);
-            filterR.low(b);
-            left[i] += filterL.high * (hiss + dropL * level);
-            right[i] += filterR.high * (hiss + dropR * level);
-            dropL *= dropMul;
-            dropR *= dropMul;
+            const float a = rng.next(), b = rng.next();
+            fl.low(a);
+            fr.low(b);
+            left[i] += fl.high * (hiss + dl * lv);
+            right[i] += fr.high * (hiss + dr * lv);
+            dl *= fall;
+            dr *= fall;
         }
+        countdown = count;
+        dropL = dl;
+        dropR = dr;
+        dropMul = fall;
         break;
     }
     case Atmosphere::Waves: {
@@ -483,37 +712,49 @@ void AtmosphereBed::render(float* left, float* right, int n, float motion) {
         const float swellL = 0.15f + 0.85f * (0.5f + 0.5f * slow2) * (0.5f + 0.5f * slow2);
         const float swellR =
             0.15f + 0.85f * (0.5f - 0.5f * slow2) * (0.5f - 0.5f * slow2) * (0.6f + 0.4f * slow);
-        filterL.set(380 + 1300 * swellL, 0.6f);
-        filterR.set(380 + 1300 * swellR, 0.6f);
+        fl.set(380 + 1300 * swellL, 0.6f);
+        fr.set(380 + 1300 * swellR, 0.6f);
+        const float lv = level;
         for (int i = 0; i < n; ++i) {
-            left[i] += filterL.low(noise.next()) * level * swellL;
-            right[i] += filterR.low(noise.next()) * level * swellR;
+            left[i] += fl.low(rng.next()) * lv * swellL;
+            right[i] += fr.low(rng.next()) * lv * swellR;
         }
         break;
     }
     case Atmosphere::Bubbles: {
-        filterL.set(300, 0.7f);
+        fl.set(300, 0.7f);
+        const float lv = level;
+        int count = countdown;
+        float hz = bubbleHz, rise = bubbleRise, loud = bubbleLevel;
+        PanGains pan = bubblePan;
+        uint32_t phase = bubblePhase;
         for (int i = 0; i < n; ++i) {
-            if (countdown-- <= 0) {
-                countdown = int((0.25f + 1.6f * std::fabs(noise.next())) * SampleRate *
-                                (1.2f - 0.6f * motion));
-                bubbleHz = 260 + 700 * std::fabs(noise.next());
-                bubbleRise = 1.0f + 0.00012f + 0.00012f * std::fabs(noise.next());
-                bubbleLevel = level * (0.4f + 0.6f * std::fabs(noise.next()));
-                bubblePan = panGains(noise.next() * 0.8f);
-                bubblePhase = 0;
+            if (count-- <= 0) {
+                count = int((0.25f + 1.6f * std::fabs(rng.next())) * SampleRate *
+                            (1.2f - 0.6f * motion));
+                hz = 260 + 700 * std::fabs(rng.next());
+                rise = 1.0f + 0.00012f + 0.00012f * std::fabs(rng.next());
+                loud = lv * (0.4f + 0.6f * std::fabs(rng.next()));
+                pan = panGains(rng.next() * 0.8f);
+                phase = 0;
             }
-            const float floor = filterL.low(noise.next()) * level * 0.35f;
+            const float floor = fl.low(rng.next()) * lv * 0.35f;
             float b = 0;
-            if (bubbleLevel > 1e-4f) {
-                b = sineAt(bubblePhase) * bubbleLevel;
-                bubblePhase += phaseOffset(bubbleHz / SampleRate);
-                bubbleHz *= bubbleRise;
-                bubbleLevel *= 0.99965f;
+            if (loud > 1e-4f) {
+                b = sineAt(phase) * loud;
+                phase += phaseOffset(hz / SampleRate);
+                hz *= rise;
+                loud *= 0.99965f;
             }
-            left[i] += floor + b * bubblePan.left;
-            right[i] += floor + b * bubblePan.right;
+            left[i] += floor + b * pan.left;
+            right[i] += floor + b * pan.right;
         }
+        countdown = count;
+        bubbleHz = hz;
+        bubbleRise = rise;
+        bubbleLevel = loud;
+        bubblePan = pan;
+        bubblePhase = phase;
         break;
     }
     case Atmosphere::Hum: {
@@ -521,20 +762,27 @@ void AtmosphereBed::render(float* left, float* right, int n, float motion) {
         const uint32_t steps[3] = {phaseOffset(58.27f / SampleRate),
                                    phaseOffset(116.7f / SampleRate),
                                    phaseOffset(174.6f / SampleRate)};
+        uint32_t p0 = humPhase[0], p1 = humPhase[1], p2 = humPhase[2];
         for (int i = 0; i < n; ++i) {
-            const float a = sineAt(humPhase[0]) + 0.5f * sineAt(humPhase[1]);
-            const float b = sineAt(humPhase[0]) + 0.35f * sineAt(humPhase[2]);
-            for (int k = 0; k < 3; ++k) {
-                humPhase[k] += steps[k];
-            }
+            const float a = sineAt(p0) + 0.5f * sineAt(p1);
+            const float b = sineAt(p0) + 0.35f * sineAt(p2);
+            p0 += steps[0];
+            p1 += steps[1];
+            p2 += steps[2];
             left[i] += a * g;
             right[i] += b * g;
         }
+        humPhase[0] = p0;
+        humPhase[1] = p1;
+        humPhase[2] = p2;
         break;
     }
     default:
         break;
     }
+    noise = rng;
+    filterL = fl;
+    filterR = fr;
 }
 
 } // namespace keltraWorks

@@ -69,6 +69,8 @@ class PadInstrument {
         PanGains pan{0.7f, 0.7f};
         unsigned started = 0;
     };
+    void addSteadyVoice(Voice& v, float* sumL, float* sumR, int n) const;
+
     std::array<Voice, 10> voices;
     unsigned clock = 0;
     SynthPatch patch;

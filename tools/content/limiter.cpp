@@ -4,6 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace keltraWorks {
 
@@ -11,13 +16,40 @@ Limiter::Limiter(float ceilingLevel, float release)
     : ceiling(ceilingLevel), risePerBlock(0.5f * BlockFrames / (release * SampleRate)) {}
 
 void Limiter::processBlock(float* left, float* right) {
+    // A non-finite sample would poison the gain for good; it counts as full
+    // scale and is silenced. (A NaN fails the comparison with the largest
+    // float as well as infinity does.) The peak is a maximum, which is exact
+    // in any order, so it is taken four frames at a time.
     float peak = 0;
-    for (int i = 0; i < BlockFrames; ++i) {
-        // A non-finite sample would poison the gain for good; count it as full
-        // scale and silence it below.
-        const float l = std::isfinite(left[i]) ? std::fabs(left[i]) : (left[i] = 0, 1.0f);
-        const float r = std::isfinite(right[i]) ? std::fabs(right[i]) : (right[i] = 0, 1.0f);
-        peak = std::max(peak, std::max(l, r));
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+    const __m128 largest = _mm_set1_ps(std::numeric_limits<float>::max());
+    const __m128 fullScale = _mm_set1_ps(1.0f);
+    __m128 peaks = _mm_setzero_ps();
+    auto scan = [&](float* samples) {
+        const __m128 x = _mm_loadu_ps(samples);
+        const __m128 size = _mm_and_ps(x, magnitude);
+        const __m128 finite = _mm_cmple_ps(size, largest);
+        _mm_storeu_ps(samples, _mm_and_ps(x, finite));
+        peaks = _mm_max_ps(peaks,
+                           _mm_or_ps(_mm_and_ps(finite, size), _mm_andnot_ps(finite, fullScale)));
+    };
+    for (; i + 4 <= BlockFrames; i += 4) {
+        scan(left + i);
+        scan(right + i);
+    }
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, peaks);
+    peak = std::max(std::max(lanes[0], lanes[1]), std::max(lanes[2], lanes[3]));
+#endif
+    for (; i < BlockFrames; ++i) {
+        const float l = std::fabs(left[i]), r = std::fabs(right[i]);
+        const bool badL = !(l <= std::numeric_limits<float>::max());
+        const bool badR = !(r <= std::numeric_limits<float>::max());
+        left[i] = badL ? 0.0f : left[i];
+        right[i] = badR ? 0.0f : right[i];
+        peak = std::max(peak, std::max(badL ? 1.0f : l, badR ? 1.0f : r));
     }
     const float need = peak > ceiling ? ceiling / peak : 1.0f;
 

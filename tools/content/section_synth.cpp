@@ -387,7 +387,18 @@ void SectionSynth::renderBlock(float* left, float* right, int n) {
 
     // Each layer is drawn on its own, then sent dry, to the echo and to the
     // reverb in its own proportions.
+    // A send of 0 would add only zeros (the layers are finite) to a buffer
+    // that never holds -0, so it is skipped.
     auto mixLayer = [&](float dry, float toEcho, float toRoom) {
+        if (toEcho == 0) {
+            for (int i = 0; i < n; ++i) {
+                dryL[i] += layerL[i] * dry;
+                dryR[i] += layerR[i] * dry;
+                roomL[i] += layerL[i] * toRoom;
+                roomR[i] += layerR[i] * toRoom;
+            }
+            return;
+        }
         for (int i = 0; i < n; ++i) {
             dryL[i] += layerL[i] * dry;
             dryR[i] += layerR[i] * dry;
@@ -438,14 +449,23 @@ void SectionSynth::renderBlock(float* left, float* right, int n) {
     // A gentle high-pass at 25 Hz keeps rumble and any offset out of the
     // mix; then the piece's fades and level.
     constexpr float RumbleA = 2.0f * Pi * 25.0f / SampleRate;
+    // Between the fades the envelope is exactly 1, so the gain is the
+    // master level for the whole block.
+    const bool steady = position >= fadeIn && frames - (position + n - 1) >= fadeOut;
+    const float master = style.master;
+    // The filter runs in locals, which the stores to `left` and `right`
+    // cannot alias.
+    float lowL = rumbleL, lowR = rumbleR;
     for (int i = 0; i < n; ++i) {
         const float l = dryL[i] + wetL[i] * mix, r = dryR[i] + wetR[i] * mix;
-        rumbleL += RumbleA * (l - rumbleL);
-        rumbleR += RumbleA * (r - rumbleR);
-        const float g = envelopeAt(position + i) * style.master;
-        left[i] = (l - rumbleL) * g;
-        right[i] = (r - rumbleR) * g;
+        lowL += RumbleA * (l - lowL);
+        lowR += RumbleA * (r - lowR);
+        const float g = steady ? master : envelopeAt(position + i) * master;
+        left[i] = (l - lowL) * g;
+        right[i] = (r - lowR) * g;
     }
+    rumbleL = lowL;
+    rumbleR = lowR;
 }
 
 } // namespace keltraWorks

@@ -248,3 +248,206 @@ TEST(Effects, EchoRepeatsAtItsTimeFromSideToSide) {
     EXPECT_GT(std::fabs(r[size_t(second)]), std::fabs(l[size_t(second)]));
     EXPECT_LT(std::fabs(r[size_t(second)]), l[size_t(delay)]);
 }
+
+namespace {
+
+// Renders `frames` in blocks of `block`, calling `before` at the start of
+// every frame that is a multiple of `block` (so events land on the same
+// frames whatever the block size, when their frames are multiples of it).
+Stereo renderInBlocks(int frames, int block, const std::function<void(float*, float*, int)>& render,
+                      const std::function<void(int)>& before = {}) {
+    Stereo out{std::vector<float>(size_t(frames)), std::vector<float>(size_t(frames))};
+    for (int at = 0; at < frames; at += block) {
+        if (before) {
+            before(at);
+        }
+        render(out.left.data() + at, out.right.data() + at, std::min(block, frames - at));
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(Envelope, BlockPathsGiveTheLevelsOfFrameByFrame) {
+    // Block rendering and the unchecked steps of a steady block must give,
+    // bit for bit, the levels and stages that next() gives one frame at a
+    // time, through every stage change, with blocks of many sizes.
+    struct Shape {
+        float attack, decay, sustain, release;
+        int stopAt; // frame of the note's end
+    };
+    const Shape shapes[] = {{0.01f, 0.1f, 0.5f, 0.05f, 9000},
+                            {0.002f, 0.3f, 0.0f, 0.1f, 30000},
+                            {0.05f, 1.0f, 1.0f, 0.2f, 5000},
+                            {0.2f, 0.1f, 0.7f, 0.01f, 1000}}; // stopped mid-attack
+    for (uint32_t run = 1; run <= 40; ++run) {
+        uint32_t seed = run;
+        for (const Shape& shape : shapes) {
+            Envelope frameByFrame, blocks;
+            frameByFrame.configure(shape.attack, shape.decay, shape.sustain, shape.release);
+            blocks.configure(shape.attack, shape.decay, shape.sustain, shape.release);
+            frameByFrame.start();
+            blocks.start();
+            int steadyBlocks = 0;
+            bool stopped = false;
+            for (int at = 0; at < 40000;) {
+                seed = seed * 1664525u + 1013904223u;
+                const int n = 1 + int(seed >> 24); // 1..256
+                if (!stopped && shape.stopAt < at + n) {
+                    stopped = true;
+                    // Land the stop on a block boundary, as voices see it.
+                    const int before = shape.stopAt - at;
+                    for (int i = 0; i < before; ++i) {
+                        frameByFrame.next();
+                    }
+                    float out[256];
+                    blocks.render(out, before);
+                    at += before;
+                    frameByFrame.stop();
+                    blocks.stop();
+                    continue;
+                }
+                std::vector<float> expected(static_cast<size_t>(n));
+                int sounding = 0;
+                for (int i = 0; i < n; ++i) {
+                    const bool wasActive = frameByFrame.active();
+                    expected[size_t(i)] = frameByFrame.next();
+                    sounding += wasActive ? 1 : 0;
+                }
+                std::vector<float> got(static_cast<size_t>(n));
+                if (blocks.steadyFor(n)) {
+                    ++steadyBlocks;
+                    const auto stage = blocks.stage;
+                    blocks.withSteadyStep([&](auto step) {
+                        for (int i = 0; i < n; ++i) {
+                            got[size_t(i)] = blocks.level = step(blocks.level);
+                        }
+                    });
+                    ASSERT_EQ(stage, frameByFrame.stage)
+                        << "a steady block changed stage at " << at;
+                } else {
+                    EXPECT_EQ(blocks.render(got.data(), n), sounding) << "at frame " << at;
+                }
+                for (int i = 0; i < n; ++i) {
+                    ASSERT_EQ(got[size_t(i)], expected[size_t(i)]) << "frame " << at + i;
+                }
+                ASSERT_EQ(blocks.stage, frameByFrame.stage) << "after frame " << at + n;
+                at += n;
+            }
+            EXPECT_FALSE(frameByFrame.active()) << "the shape should end within the test";
+            EXPECT_GT(steadyBlocks, 10);
+        }
+    }
+}
+
+TEST(Wavetables, BlockReadersGiveExactlyTheSingleReads) {
+    const WaveTables& tables = WaveTables::get();
+    const float* table = tables.table(Wave::Saw, 300);
+    const float* pairs = tables.pairs(table);
+    // Lengths that leave every possible tail after groups of four.
+    for (int n : {1, 2, 3, 4, 7, 256}) {
+        const uint32_t start = 0xfff00000u, step = 0x01234567u; // wraps on the way
+        std::vector<float> read(static_cast<size_t>(n)), mixed(size_t(n), 0.25f),
+            at(static_cast<size_t>(n));
+        std::vector<uint32_t> phases(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            phases[size_t(i)] = start + step * uint32_t(i) * 7u; // scattered
+        }
+        EXPECT_EQ(readTable(pairs, start, step, read.data(), n), start + step * uint32_t(n));
+        EXPECT_EQ(mixTable(pairs, start, step, 0.5f, mixed.data(), n), start + step * uint32_t(n));
+        readTableAt(pairs, phases.data(), at.data(), n);
+        for (int i = 0; i < n; ++i) {
+            const float single = tableAt(table, start + step * uint32_t(i));
+            EXPECT_EQ(read[size_t(i)], single) << "n " << n << ", frame " << i;
+            EXPECT_EQ(mixed[size_t(i)], 0.25f + 0.5f * single) << "n " << n << ", frame " << i;
+            EXPECT_EQ(at[size_t(i)], tableAt(table, phases[size_t(i)])) << "n " << n;
+        }
+    }
+    EXPECT_EQ(tables.pairs(tables.sine())[1], tables.sine()[1]);
+}
+
+TEST(Instruments, BlockSizeDoesNotChangeTheSound) {
+    // Large blocks take the four-at-a-time and steady-envelope paths; blocks
+    // of one and three frames take the frame-by-frame ones. The sound must
+    // be the same to the bit. Events fall on multiples of 768 frames, which
+    // every block size here divides.
+    const int frames = SampleRate;
+    auto same = [](const char* what, const Stereo& a, const Stereo& b) {
+        ASSERT_EQ(a.left, b.left) << what;
+        ASSERT_EQ(a.right, b.right) << what;
+        double energy = 0;
+        for (float s : a.left) {
+            energy += double(s) * s;
+        }
+        EXPECT_GT(energy, 1e-3) << what << " is silent, so the comparison proves nothing";
+    };
+    for (int block : {1, 3}) {
+        auto pad = [&](int size) {
+            SynthPatch patch;
+            patch.attack = 0.05f;
+            patch.release = 0.3f;
+            PadInstrument instrument;
+            instrument.configure(patch);
+            const int first[4] = {57, 60, 64, 67}, second[4] = {55, 59, 62, 65};
+            return renderInBlocks(
+                frames, size, [&](float* l, float* r, int n) { instrument.render(l, r, n, 0.9f); },
+                [&](int at) {
+                    if (at == 0 || at == 768 * 24) {
+                        instrument.playChord(at == 0 ? first : second, 4);
+                    }
+                });
+        };
+        same("pad", pad(256), pad(block));
+
+        auto synth = [&](int size) {
+            SynthPatch patch;
+            patch.envAmount = 2000;
+            patch.sub = 0.5f;
+            SynthVoice voice;
+            return renderInBlocks(
+                frames, size, [&](float* l, float* r, int n) { voice.render(l, r, n, 1.1f); },
+                [&](int at) {
+                    if (at == 0) {
+                        voice.noteOn(patch, 45, 1, -0.3f);
+                    } else if (at == 768 * 20) {
+                        voice.noteOff();
+                    }
+                });
+        };
+        same("synth", synth(256), synth(block));
+
+        auto fm = [&](int size) {
+            FmPatch patch;
+            patch.shimmerCents = 6;
+            FmVoice voice;
+            return renderInBlocks(
+                frames, size, [&](float* l, float* r, int n) { voice.render(l, r, n); },
+                [&](int at) {
+                    // (Not a retake: its fade-out restarts its ramp with each
+                    // call, so that one depends on the blocks by design.)
+                    if (at == 0) {
+                        voice.noteOn(patch, 72, 0.9f, 0.4f);
+                    } else if (at == 768 * 20) {
+                        voice.noteOff();
+                    }
+                });
+        };
+        same("fm", fm(256), fm(block));
+
+        auto reverb = [&](int size) {
+            Reverb room;
+            room.configure(0.7f, 1.5f, 0.3f);
+            std::vector<float> inL(size_t(frames), 0.0f), inR(size_t(frames), 0.0f);
+            for (int i = 0; i < 2000; ++i) {
+                inL[size_t(i)] = std::sin(0.05f * float(i));
+                inR[size_t(i)] = 0.5f * std::cos(0.031f * float(i));
+            }
+            int done = 0;
+            return renderInBlocks(frames, size, [&](float* l, float* r, int n) {
+                room.process(inL.data() + done, inR.data() + done, l, r, n);
+                done += n;
+            });
+        };
+        same("reverb", reverb(256), reverb(block));
+    }
+}
