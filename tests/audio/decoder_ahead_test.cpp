@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 #include <unistd.h>
 
 using keltraWorks::ByteSource;
@@ -30,18 +32,43 @@ std::vector<float> readFrames(Mp3Decoder& decoder, int frames) {
     return out;
 }
 
+// The shared fixture files are written again (a new file renamed over the
+// old) by every test process that uses them first, and tests run in
+// parallel: a decoder prepared for one of them would rightly be refused as
+// stale. Each test prepares a copy of its own.
 class DecoderAheadTest : public ::testing::Test {
   protected:
-    void TearDown() override { DecoderAhead::clear(); }
+    void SetUp() override {
+        clicks = ownCopy(clickFile(), "clicks");
+        tones = ownCopy(toneFile(), "tones");
+        ASSERT_FALSE(clicks.empty());
+        ASSERT_FALSE(tones.empty());
+    }
+    void TearDown() override {
+        DecoderAhead::clear();
+        for (const std::string& path : copies) {
+            ::unlink(path.c_str());
+        }
+    }
+
+    std::string ownCopy(const std::string& from, const std::string& name) {
+        const std::string path = fixtureDir() + "/ahead-" + std::to_string(::getpid()) + "-" +
+                                 name + ".mp3";
+        copies.push_back(path);
+        return writeBytes(path, readBytes(from)) ? path : std::string();
+    }
+
+    std::string clicks, tones;
+    std::vector<std::string> copies;
 };
 
 } // namespace
 
 TEST_F(DecoderAheadTest, TheDecoderHandedOverPlaysAndSeeksLikeOneOpenedNow) {
-    DecoderAhead::start(clickFile(), true);
-    auto ahead = DecoderAhead::take(clickFile(), true);
+    DecoderAhead::start(clicks, true);
+    auto ahead = DecoderAhead::take(clicks, true);
     ASSERT_TRUE(ahead);
-    auto now = openNow(clickFile(), true);
+    auto now = openNow(clicks, true);
     ASSERT_TRUE(now);
     EXPECT_EQ(ahead->lengthFrames(), clickFixture().frames());
     EXPECT_EQ(ahead->rate(), now->rate());
@@ -54,16 +81,16 @@ TEST_F(DecoderAheadTest, TheDecoderHandedOverPlaysAndSeeksLikeOneOpenedNow) {
     EXPECT_EQ(got, readFrames(*now, 400));
     EXPECT_EQ(peakFrame(got.data(), 2, 0, 400), 100);
     // Handed over once.
-    EXPECT_FALSE(DecoderAhead::take(clickFile(), true));
+    EXPECT_FALSE(DecoderAhead::take(clicks, true));
 }
 
 TEST_F(DecoderAheadTest, OnlyTheSameFileAndSampleKindTakeIt) {
-    DecoderAhead::start(toneFile(), true);
-    EXPECT_FALSE(DecoderAhead::take(toneFile(), false));
-    EXPECT_FALSE(DecoderAhead::take(clickFile(), true));
+    DecoderAhead::start(tones, true);
+    EXPECT_FALSE(DecoderAhead::take(tones, false));
+    EXPECT_FALSE(DecoderAhead::take(clicks, true));
     EXPECT_FALSE(DecoderAhead::take("", true));
     // Misses leave it for the right request.
-    EXPECT_TRUE(DecoderAhead::take(toneFile(), true));
+    EXPECT_TRUE(DecoderAhead::take(tones, true));
 
     DecoderAhead::start(notMp3File(), true);
     EXPECT_FALSE(DecoderAhead::take(notMp3File(), true));
@@ -72,26 +99,25 @@ TEST_F(DecoderAheadTest, OnlyTheSameFileAndSampleKindTakeIt) {
 }
 
 TEST_F(DecoderAheadTest, AFileChangedAfterPreparingIsOpenedAgain) {
-    const std::string copy = fixtureDir() + "/ahead-changed.mp3";
-    ASSERT_TRUE(writeBytes(copy, readBytes(toneFile())));
+    const std::string copy = ownCopy(tones, "changed");
+    ASSERT_FALSE(copy.empty());
     DecoderAhead::start(copy, true);
     // A request for the other sample kind misses but waits for the worker,
     // so the file is surely prepared before it changes.
     EXPECT_FALSE(DecoderAhead::take(copy, false));
     // Replaced with other bytes: the prepared decoder read the old ones.
-    ASSERT_TRUE(writeBytes(copy, readBytes(clickFile())));
+    ASSERT_TRUE(writeBytes(copy, readBytes(clicks)));
     EXPECT_FALSE(DecoderAhead::take(copy, true));
-    ::unlink(copy.c_str());
 }
 
 TEST_F(DecoderAheadTest, AStreamCreatedAfterPreparingIsTheFilesWholeLength) {
     ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
     EXPECT_EQ(BASS_StreamPrepareFile(nullptr, BASS_SAMPLE_FLOAT), 0);
-    ASSERT_EQ(BASS_StreamPrepareFile(clickFile().c_str(), BASS_SAMPLE_FLOAT), 1);
-    const HSTREAM stream = BASS_StreamCreateFile(0, clickFile().c_str(), 0, 0, BASS_SAMPLE_FLOAT);
+    ASSERT_EQ(BASS_StreamPrepareFile(clicks.c_str(), BASS_SAMPLE_FLOAT), 1);
+    const HSTREAM stream = BASS_StreamCreateFile(0, clicks.c_str(), 0, 0, BASS_SAMPLE_FLOAT);
     ASSERT_NE(stream, 0u);
     // The prepared decoder went to the stream.
-    EXPECT_FALSE(DecoderAhead::take(clickFile(), true));
+    EXPECT_FALSE(DecoderAhead::take(clicks, true));
     // Positions up to the exact end are accepted, none beyond it.
     const QWORD end = QWORD(clickFixture().frames()) * 2 * 4;
     EXPECT_TRUE(BASS_ChannelSetPosition(stream, end));
