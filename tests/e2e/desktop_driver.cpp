@@ -79,6 +79,17 @@ unsigned long DesktopDriver::waitForViewable(const std::string& title, int timeo
     }
 }
 
+bool DesktopDriver::waitUntilNotViewable(unsigned long id, int timeoutMs) const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (isViewable(id)) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(PollMilliseconds));
+    }
+    return true;
+}
+
 bool DesktopDriver::xdotool(const std::vector<std::string>& args) const {
     std::vector<std::string> argv{"xdotool"};
     argv.insert(argv.end(), args.begin(), args.end());

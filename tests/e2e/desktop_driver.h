@@ -31,6 +31,8 @@ class DesktopDriver {
     bool isViewable(unsigned long id) const;
     // Polls until a window of this title is mapped; 0 after the deadline.
     unsigned long waitForViewable(const std::string& title, int timeoutMs) const;
+    // Polls until the window is unmapped or destroyed; false after the deadline.
+    bool waitUntilNotViewable(unsigned long id, int timeoutMs) const;
 
     // Focuses the window, then presses and releases the key (an X keysym
     // name such as "Return" or "Escape").

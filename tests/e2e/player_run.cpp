@@ -84,6 +84,10 @@ bool PlayerRun::pressEscapeTwice() {
     return pressEscape();
 }
 
+bool PlayerRun::waitPlayerGone(int timeoutMs) const {
+    return player != 0 && driver.waitUntilNotViewable(player, timeoutMs);
+}
+
 bool PlayerRun::waitExit(int timeoutMs, int* status) {
     return program.waitFor(timeoutMs, status);
 }

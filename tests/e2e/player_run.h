@@ -59,6 +59,8 @@ class PlayerRun {
     // count as one, so a quick double press would only start the closing
     // sequence.
     bool pressEscapeTwice();
+    // True when the player window was unmapped or destroyed within the time.
+    bool waitPlayerGone(int timeoutMs) const;
     // True when the program ended within the time, with its wait status.
     bool waitExit(int timeoutMs, int* status);
     bool running() { return program.running(); }
