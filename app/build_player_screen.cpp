@@ -3,6 +3,7 @@
 #include "app/closing_sequence.h"
 #include "app/opening_fades.h"
 #include "app/player_screen.h"
+#include "app/stream_sample_source.h"
 #include "app/time_display.h"
 #include "app/track_player.h"
 #include "app/transport_actions.h"
@@ -15,6 +16,7 @@
 #include "engine/render/renderer.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -263,7 +265,7 @@ bool buildPlayerScreen(AppWindow& window) {
     scope->setPosition(vector2(0.7f, 6.15f));
     scope->setPadding(0);
     scope->setSize(vector2(3.08f, 2.5f));
-    scope->setStream(trackPlayer.stream());
+    scope->setSource(std::make_unique<StreamSampleSource>(trackPlayer.stream()));
     scope->addAction(new actionGUIFade);
 
     // Pass 4: the closing sequence's end title and credits, hidden until the

@@ -2,8 +2,8 @@
 // working directory, never from the archive), its ten tracks as fixed start
 // times within that one recording, the current track and the elapsed time
 // last read. Every call the application makes to the audio library for
-// playback goes through here (the oscilloscope widget reads sample data
-// from stream() itself).
+// playback goes through here (the oscilloscope reads sample data from
+// stream() through a StreamSampleSource).
 //
 // Without a stream (the file could not be opened) every operation passes
 // handle 0 to the library, which fails without effect; elapsedSeconds()

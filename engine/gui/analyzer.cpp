@@ -1,10 +1,10 @@
 #include "engine/gui/analyzer.h"
 
-#include "audio/bass.h"
 #include "engine/render/renderer.h"
 
 #include <algorithm>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace keltraWorks {
@@ -13,9 +13,9 @@ namespace {
 
 // Samples fetched per channel each frame.
 constexpr std::size_t FramesPerChannel = 1024;
-// A channel count above this is not a believable stream; drawing it would
-// only mean a huge buffer and a length that no longer fits the request.
-constexpr DWORD MaxChannels = 32;
+// A channel count above this is not believable sound; drawing it would only
+// mean a huge buffer.
+constexpr unsigned MaxChannels = 32;
 
 } // namespace
 
@@ -25,8 +25,8 @@ std::string Analyzer::getType() const {
     return "Analyzer Widget";
 }
 
-void Analyzer::setStream(uint32_t handle) {
-    stream = handle;
+void Analyzer::setSource(std::unique_ptr<SampleSource> newSource) {
+    source = std::move(newSource);
 }
 
 void Analyzer::draw(Renderer* renderer) {
@@ -54,23 +54,21 @@ void Analyzer::draw(Renderer* renderer) {
 }
 
 void Analyzer::drawWave(Renderer* renderer) {
-    BASS_CHANNELINFO info{};
-    if (!BASS_ChannelGetInfo(stream, &info)) {
+    if (!source) {
         return;
     }
-    const DWORD channels = info.chans;
+    const unsigned channels = source->channels();
     if (channels == 0 || channels > MaxChannels) {
         return;
     }
     const std::size_t c = channels;
     std::vector<float> samples(c * FramesPerChannel, 0.0f);
-    const DWORD requested = DWORD(samples.size() * sizeof(float));
-    const DWORD got = BASS_ChannelGetData(stream, samples.data(), requested | BASS_DATA_FLOAT);
-    if (got == DWORD(-1)) {
+    std::size_t written = 0;
+    if (!source->read(samples.data(), samples.size(), &written)) {
         return;
     }
-    // Never past what the library actually wrote.
-    const std::size_t n = std::min<std::size_t>(got / sizeof(float), samples.size());
+    // Never past what the source says it wrote.
+    const std::size_t n = std::min(written, samples.size());
 
     // The step uses the right edge, not the width: the traces' length is part
     // of the screen's look (see the header).

@@ -1,5 +1,5 @@
-// Analyzer: an oscilloscope that draws the samples currently heard on an audio
-// channel as two line traces, each frame, over the widget's top-left corner.
+// Analyzer: an oscilloscope that draws the samples being heard as two line
+// traces, each frame, over the widget's top-left corner.
 //
 // Its look is part of the screen's design: both traces start at the widget's
 // left edge and step (right edge / 1022) logical units per interleaved sample,
@@ -9,17 +9,19 @@
 // traces follow the first and second channel; for mono both follow the one
 // channel. Only the alpha of the tint and the blend factors affect the look.
 //
-// `stream` is a 32-bit audio channel handle, not owned; 0 or an invalid handle
-// draws no traces (children and the paint action still run). The samples are
-// fetched afresh each frame into a buffer freed before draw returns, and only
-// the samples actually fetched are drawn.
-// Ownership and units as for Object (object.h). Window thread only (it calls
-// the audio library while drawing); draw needs a renderer.
+// The samples come from a SampleSource (sample_source.h), which the widget
+// owns once given. Without one, with no channels (or an unbelievable number)
+// or when the read fails, it draws no traces (children and the paint action
+// still run). The samples are read afresh each frame into a buffer freed
+// before draw returns, and only the samples actually read are drawn.
+// Ownership and units as for Object (object.h). Window thread only; draw
+// needs a renderer.
 #pragma once
 
+#include "engine/gui/sample_source.h"
 #include "engine/gui/static.h"
 
-#include <cstdint>
+#include <memory>
 
 namespace keltraWorks {
 
@@ -30,12 +32,15 @@ class Analyzer : public Static {
     void draw(Renderer* renderer) override;
     std::string getType() const override;
 
-    void setStream(uint32_t handle);
-
-    uint32_t stream = 0;
+    // Takes the source, replacing (and deleting) the one held; null leaves
+    // the widget without one.
+    void setSource(std::unique_ptr<SampleSource> newSource);
+    SampleSource* getSource() const { return source.get(); }
 
   private:
     void drawWave(Renderer* renderer);
+
+    std::unique_ptr<SampleSource> source;
 };
 
 } // namespace keltraWorks

@@ -4,6 +4,7 @@
 
 #include "app/build_player_screen.h"
 #include "app/closing_sequence.h"
+#include "app/stream_sample_source.h"
 #include "engine/gui/analyzer.h"
 #include "engine/gui/button.h"
 #include "engine/gui/static.h"
@@ -62,7 +63,9 @@ TEST_F(PlayerTimeline, BuildLeavesOnlyTheRootVisibleAndTheMusicPlaying) {
     EXPECT_EQ(playerScreen.playButton->image, playerScreen.pauseNormalImage);
     auto* scope = dynamic_cast<keltraWorks::Analyzer*>(mainChild(6));
     ASSERT_NE(scope, nullptr);
-    EXPECT_EQ(scope->stream, stream());
+    auto* samples = dynamic_cast<StreamSampleSource*>(scope->getSource());
+    ASSERT_NE(samples, nullptr);
+    EXPECT_EQ(samples->stream(), stream());
     EXPECT_FLOAT_EQ(scope->getSize().x, 3.08f);
     EXPECT_FLOAT_EQ(scope->getSize().y, 2.5f);
     EXPECT_EQ(audio.callTexts().back(), "BASS_ChannelPlay(" + std::to_string(stream()) + ",0)");

@@ -1,23 +1,48 @@
 #include "engine/gui/analyzer.h"
 
 #include "tests/gui/gui_test_helpers.h"
-#include "tests/support/audio/audio_recorder.h"
 #include "tests/support/render/recording_renderer.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
-using glintTest::AudioRecorder;
 using glintTest::LoggingAction;
 using keltraWorks::Analyzer;
 using keltraWorks::KindPaint;
 using keltraWorks::RecordedCall;
 using keltraWorks::RecordingRenderer;
+using keltraWorks::SampleSource;
 
 namespace {
+
+// Hands out its `samples` (as many as fit) and notes every request.
+class FakeSource : public SampleSource {
+  public:
+    unsigned channels() override {
+        ++channelAsks;
+        return chans;
+    }
+    bool read(float* out, std::size_t count, std::size_t* written) override {
+        requests.push_back(count);
+        if (fails) {
+            return false;
+        }
+        *written = std::min(count, samples.size());
+        std::copy(samples.begin(), samples.begin() + std::ptrdiff_t(*written), out);
+        return true;
+    }
+
+    unsigned chans = 2;
+    bool fails = false;
+    std::vector<float> samples;
+    int channelAsks = 0;
+    std::vector<std::size_t> requests;
+};
 
 // The vertices of each line batch, in order.
 std::vector<std::vector<RecordedCall>> traces(const RecordingRenderer& r) {
@@ -38,31 +63,30 @@ class AnalyzerDraw : public ::testing::Test {
         scope.setPosition(vector2(1, 2));
         scope.setSize(vector2(3, 0.5f));
         scope.setAlpha(0.75f);
+        auto owned = std::make_unique<FakeSource>();
+        source = owned.get();
+        scope.setSource(std::move(owned));
     }
     // Samples 0.001 * index, so every vertex names the sample it came from.
-    void feed(HSTREAM handle, std::size_t count) {
-        auto& samples = audio.stream(handle).samples;
-        samples.resize(count);
+    void feed(unsigned chans, std::size_t count) {
+        source->chans = chans;
+        source->samples.resize(count);
         for (std::size_t i = 0; i < count; ++i) {
-            samples[i] = 0.001f * float(i);
+            source->samples[i] = 0.001f * float(i);
         }
     }
 
-    AudioRecorder audio;
     RecordingRenderer r;
     Analyzer scope{nullptr, "scope"};
+    FakeSource* source = nullptr; // owned by scope
 };
 
 TEST_F(AnalyzerDraw, StereoTracesFollowEachChannelFromTheLeftEdge) {
-    const HSTREAM stereo = audio.addStream(2);
-    feed(stereo, 2048);
-    scope.setStream(stereo);
+    feed(2, 2048);
     scope.draw(&r);
 
-    const std::string handle = std::to_string(stereo);
-    EXPECT_EQ(audio.callTexts(),
-              std::vector<std::string>({"BASS_ChannelGetInfo(" + handle + ",info)",
-                                        "BASS_ChannelGetData(" + handle + ",buf,0x40002000)"}));
+    // 1024 frames of two channels, asked for once.
+    EXPECT_EQ(source->requests, std::vector<std::size_t>({2048}));
     const auto lines = traces(r);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].size(), 2u * 1023);
@@ -89,12 +113,9 @@ TEST_F(AnalyzerDraw, StereoTracesFollowEachChannelFromTheLeftEdge) {
 }
 
 TEST_F(AnalyzerDraw, MonoTracesSpanTwoSamplesPerSegment) {
-    const HSTREAM mono = audio.addStream(1);
-    feed(mono, 1024);
-    scope.setStream(mono);
+    feed(1, 1024);
     scope.draw(&r);
-    EXPECT_EQ(audio.calls().back().text,
-              "BASS_ChannelGetData(" + std::to_string(mono) + ",buf,0x40001000)");
+    EXPECT_EQ(source->requests, std::vector<std::size_t>({1024}));
     const auto lines = traces(r);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].size(), 2u * 1022);
@@ -102,27 +123,31 @@ TEST_F(AnalyzerDraw, MonoTracesSpanTwoSamplesPerSegment) {
     EXPECT_FLOAT_EQ(lines[0].back().arg(1), 0.001f * 1023);
 }
 
-TEST_F(AnalyzerDraw, InvalidStreamDrawsNoTracesButKeepsChildrenAndAction) {
+TEST_F(AnalyzerDraw, NothingToReadDrawsNoTracesButKeepsChildrenAndAction) {
     std::vector<std::string> log;
     scope.addAction(new LoggingAction(KindPaint, "scope", &log));
-    const HSTREAM gone = audio.addStream(2);
-    audio.free(gone);
-    for (HSTREAM handle : {HSTREAM(0), gone}) {
-        scope.setStream(handle);
-        scope.draw(&r);
-    }
-    EXPECT_EQ(audio.count("BASS_ChannelGetData"), 0u);
+    feed(0, 2048);
+    scope.draw(&r); // no channels: never read
+    EXPECT_TRUE(source->requests.empty());
+    feed(33, 2048);
+    scope.draw(&r); // not believable
+    feed(2, 2048);
+    source->fails = true;
+    scope.draw(&r);
+    scope.setSource(nullptr);
+    scope.draw(&r);
     EXPECT_EQ(r.count("begin"), 0u);
     EXPECT_EQ(r.count("vertex"), 0u);
-    EXPECT_EQ(log, std::vector<std::string>({"scope:5", "scope:5"}));
+    EXPECT_EQ(log, std::vector<std::string>(4, "scope:5"));
     EXPECT_EQ(r.stateDepth(), 0);
 }
 
-TEST_F(AnalyzerDraw, HiddenAnalyzerTouchesNeitherAudioNorRenderer) {
-    scope.setStream(audio.addStream(2));
+TEST_F(AnalyzerDraw, HiddenAnalyzerTouchesNeitherSourceNorRenderer) {
+    feed(2, 2048);
     scope.hide();
     scope.draw(&r);
-    EXPECT_TRUE(audio.calls().empty());
+    EXPECT_EQ(source->channelAsks, 0);
+    EXPECT_TRUE(source->requests.empty());
     EXPECT_TRUE(r.calls().empty());
     EXPECT_EQ(scope.getType(), "Analyzer Widget");
 }
