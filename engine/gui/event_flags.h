@@ -1,6 +1,6 @@
 // Process-wide event state shared by the widget tree and the main window.
-//   pressTaken    set when a routed press has found its one taker; the main
-//                 window clears it after each press dispatch.
+//   pressTaken    set when a routed press has found its one taker;
+//                 dispatchMouseEvent clears it after each event.
 //   releaseTaken  the same for releases.
 //   popupVisible  true while a popup menu is shown; buttons outside a visible
 //                 popup then ignore presses and releases.

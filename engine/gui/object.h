@@ -19,7 +19,7 @@
 // Routing: a move reaches every child under the pointer; a press or release
 // goes depth first to the first visible child under the pointer and is taken
 // by exactly one object, which sets pressTaken/releaseTaken (event_flags.h).
-// The main window clears those flags after each dispatch.
+// dispatchMouseEvent (mouse_dispatch.h) clears those flags after each event.
 //
 // Animation: moveTo/resizeTo store controllers under "posx", "posy", "sizex"
 // and "sizey". Their targets are ABSOLUTE positions and sizes (for a parent at

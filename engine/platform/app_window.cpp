@@ -1,7 +1,7 @@
 #include "engine/platform/app_window.h"
 
 #include "engine/core/clock.h"
-#include "engine/gui/event_flags.h"
+#include "engine/gui/mouse_dispatch.h"
 #include "engine/gui/object.h"
 #include "engine/platform/quit_request.h"
 #include "engine/platform/sdl_video.h"
@@ -356,32 +356,21 @@ void AppWindow::handleMouseMove(int x, int y) {
     if (!root || !renderer) {
         return;
     }
-    const vector2 point = renderer->unproject(x, y);
-    if (root->hitTest(point)) {
-        root->onMouseMove(point);
-    }
+    dispatchMouseEvent(*root, MouseEventKind::Move, renderer->unproject(x, y));
 }
 
 void AppWindow::handleMouseDown(int x, int y, int button) {
     if (!root || !renderer) {
         return;
     }
-    const vector2 point = renderer->unproject(x, y);
-    if (root->hitTest(point)) {
-        root->onMouseDown(point, button);
-    }
-    pressTaken = false;
+    dispatchMouseEvent(*root, MouseEventKind::Press, renderer->unproject(x, y), button);
 }
 
 void AppWindow::handleMouseUp(int x, int y, int button) {
     if (!root || !renderer) {
         return;
     }
-    const vector2 point = renderer->unproject(x, y);
-    if (root->hitTest(point)) {
-        root->onMouseUp(point, button);
-    }
-    releaseTaken = false;
+    dispatchMouseEvent(*root, MouseEventKind::Release, renderer->unproject(x, y), button);
 }
 
 void AppWindow::destroy() {

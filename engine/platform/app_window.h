@@ -24,8 +24,7 @@
 // arriving for the 50th time in a row is dropped; moves count towards runs
 // but are never dropped. The mouse is captured on every press and released
 // on every release. Positions go through the renderer's unproject to logical
-// units and reach the root only when its hitTest accepts them; pressTaken or
-// releaseTaken is cleared after each press or release dispatch.
+// units and into the widget tree through dispatchMouseEvent (mouse_dispatch.h).
 //
 // Ownership: the window owns its SDL window and its window system; it holds
 // but does not own the renderer and the root. At most one AppWindow exists at
