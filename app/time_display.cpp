@@ -2,7 +2,7 @@
 
 #include "app/player_screen.h"
 #include "app/track_player.h"
-#include "engine/gui/button.h"
+#include "app/transport_display.h"
 #include "engine/gui/static.h"
 
 using keltraWorks::Object;
@@ -43,18 +43,8 @@ void actionUpdateTime::execute(Object*, Renderer* renderer) {
     showDigit(3, seconds % 10, renderer);
 
     if (e >= TrackPlayer::EndOfMusicSeconds) {
-        trackPlayer.stop();
-        if (playerScreen.playButton) {
-            playerScreen.playButton->setImage(renderer, playerScreen.playNormalImage, true);
-            playerScreen.playButton->setPressedImage(renderer, playerScreen.playPressedImage, true);
-        }
-        if (playerScreen.trackName) {
-            playerScreen.trackName->setImage(renderer, playerScreen.trackImages[0], true);
-        }
+        stopAndShowStopped();
     } else if (trackPlayer.advanceIfDue(e)) {
-        if (playerScreen.trackName) {
-            playerScreen.trackName->setImage(
-                renderer, playerScreen.trackImages[trackPlayer.currentTrack()], true);
-        }
+        showTrackName(trackPlayer.currentTrack());
     }
 }
