@@ -181,7 +181,7 @@ bool buildPlayerScreen(AppWindow& window) {
     playerScreen.logo = logo;
     logo->setColor(colorWhite);
     logo->setAlpha(0);
-    logo->setBlendFunc(4, 7);
+    logo->setBlendFunc(BlendDstColor, BlendOneMinusSrcAlpha);
     logo->setImage(r, p.logo, true);
     logo->setFloating();
     title->addAction(new actionTitleFade);
@@ -195,7 +195,7 @@ bool buildPlayerScreen(AppWindow& window) {
     main->setDirection(0);
     main->setColor(colorWhite);
     main->setAlpha(0);
-    main->setBlendFunc(3, 7);
+    main->setBlendFunc(BlendSrcAlpha, BlendOneMinusSrcAlpha);
     main->setImage(r, p.main, true);
     main->hide();
     main->addAction(new actionMainFade);

@@ -4,7 +4,11 @@
 #include "app/ramp_value.h"
 #include "engine/gui/button.h"
 #include "engine/gui/static.h"
+#include "engine/render/renderer.h"
 
+using keltraWorks::BlendDstColor;
+using keltraWorks::BlendOneMinusSrcAlpha;
+using keltraWorks::BlendSrcAlpha;
 using keltraWorks::Button;
 using keltraWorks::Object;
 using keltraWorks::Renderer;
@@ -47,19 +51,19 @@ void actionLogoFade::execute(Object* sender, Renderer*) {
     }
     if (introSeconds() < 1.0f) {
         const float a = rampValue(introSeconds(), 1.0f, 0.0f, 1.0f);
-        logo->setBlendFunc(3, 7);
+        logo->setBlendFunc(BlendSrcAlpha, BlendOneMinusSrcAlpha);
         logo->setAlpha(a);
     } else {
         // From 1 s the dark logo is multiplied onto the title picture; its
         // alpha stays where the fade-in left it.
-        logo->setBlendFunc(4, 7);
+        logo->setBlendFunc(BlendDstColor, BlendOneMinusSrcAlpha);
     }
     if (introSeconds() > 10.0f) {
         if (playerScreen.main && playerScreen.main->hidden) {
             playerScreen.main->show();
         }
         const float a = rampValue(secondsSince(playerScreen.introClock, 10.0), 1.0f, 1.0f, 0.0f);
-        logo->setBlendFunc(3, 7);
+        logo->setBlendFunc(BlendSrcAlpha, BlendOneMinusSrcAlpha);
         logo->setAlpha(a);
     }
 }

@@ -35,7 +35,7 @@ void Analyzer::draw(Renderer* renderer) {
         return;
     }
     renderer->pushState();
-    if (blendSource == 0 && blendDestination == 0) {
+    if (blendSource == BlendZero && blendDestination == BlendZero) {
         renderer->disableBlend();
     } else {
         renderer->setBlend(blendSource, blendDestination);

@@ -130,9 +130,9 @@ void Button::draw(Renderer* renderer) {
 
     if (outlineWidth > 0.0f) {
         renderer->pushState();
-        renderer->setBlend(3, 7);
+        renderer->setBlend(BlendSrcAlpha, BlendOneMinusSrcAlpha);
         renderer->setColor(outlineColor);
-        renderer->setPolygonMode(1);
+        renderer->setPolygonMode(PolygonLine);
         renderer->setLineWidth(outlineWidth);
         renderer->drawRect(topLeft, bottomRight, vector2(1.0f, 1.0f));
         renderer->disableBlend();

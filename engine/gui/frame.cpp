@@ -42,7 +42,7 @@ void Frame::draw(Renderer* renderer) {
     }
     renderer->setColor(color);
     renderer->setLineWidth(lineWidth);
-    renderer->setPolygonMode(1);
+    renderer->setPolygonMode(PolygonLine);
     renderer->drawRect(vector2(r.x, r.y), vector2(r.z, r.w), vector2(1.0f, 1.0f));
     if (blended) {
         renderer->disableBlend();

@@ -34,6 +34,7 @@
 #include "engine/core/vector.h"
 #include "engine/gui/action_base.h"
 #include "engine/gui/event_flags.h"
+#include "engine/render/renderer.h"
 
 #include <cstddef>
 #include <map>
@@ -42,8 +43,6 @@
 #include <vector>
 
 namespace keltraWorks {
-
-class Renderer;
 
 // The kind string the engine recognises as a popup menu.
 extern const char* const PopupMenuType;
@@ -138,8 +137,8 @@ class Object {
     vector2 size;
     vector2 minSize;
     vector2 maxSize{8.0f, 6.0f};
-    int blendSource = 3;      // source alpha
-    int blendDestination = 7; // one minus source alpha
+    int blendSource = BlendSrcAlpha;
+    int blendDestination = BlendOneMinusSrcAlpha;
     bool useMinSize = false;
     bool positionLocked = false;
     bool sizeLocked = false;

@@ -46,7 +46,7 @@ void Static::draw(Renderer* renderer) {
     const vector2 bottomRight(r.z, r.w);
 
     renderer->setColor(color);
-    if (blendSource == 0 && blendDestination == 0) {
+    if (blendSource == BlendZero && blendDestination == BlendZero) {
         renderer->disableBlend();
     } else {
         renderer->setBlend(blendSource, blendDestination);
@@ -59,10 +59,10 @@ void Static::draw(Renderer* renderer) {
     if (outlineWidth > 0.0f) {
         renderer->pushState();
         if (outlineBlended) {
-            renderer->setBlend(3, 7);
+            renderer->setBlend(BlendSrcAlpha, BlendOneMinusSrcAlpha);
         }
         renderer->setColor(outlineColor);
-        renderer->setPolygonMode(1);
+        renderer->setPolygonMode(PolygonLine);
         renderer->setLineWidth(outlineWidth);
         renderer->drawRect(topLeft, bottomRight, vector2(1.0f, 1.0f));
         if (outlineBlended) {
@@ -72,7 +72,7 @@ void Static::draw(Renderer* renderer) {
     }
 
     if (textBlended) {
-        renderer->setBlend(3, 7);
+        renderer->setBlend(BlendSrcAlpha, BlendOneMinusSrcAlpha);
     }
     renderer->setColor(textColor);
     renderer->drawText(font, textPoint, text);

@@ -101,12 +101,12 @@ TEST_F(PlayerTimeline, TitleFadesInThenOut) {
 TEST_F(PlayerTimeline, LogoFadesInThenMultipliesOntoTheTitle) {
     frameAt(0.5);
     EXPECT_FLOAT_EQ(alphaOf(playerScreen.logo), 0.5f);
-    EXPECT_EQ(playerScreen.logo->blendSource, 3);
+    EXPECT_EQ(playerScreen.logo->blendSource, keltraWorks::BlendSrcAlpha);
     frameAt(0.9);
     const float before = alphaOf(playerScreen.logo);
     frameAt(1.0);
-    EXPECT_EQ(playerScreen.logo->blendSource, 4);
-    EXPECT_EQ(playerScreen.logo->blendDestination, 7);
+    EXPECT_EQ(playerScreen.logo->blendSource, keltraWorks::BlendDstColor);
+    EXPECT_EQ(playerScreen.logo->blendDestination, keltraWorks::BlendOneMinusSrcAlpha);
     EXPECT_EQ(alphaOf(playerScreen.logo), before); // the alpha stays as last set
     frameAt(9.9);
     EXPECT_EQ(alphaOf(playerScreen.logo), before);
@@ -120,7 +120,7 @@ TEST_F(PlayerTimeline, MainScreenTakesOverAfterTenSeconds) {
     EXPECT_FALSE(playerScreen.main->hidden);
     frameAt(10.5);
     EXPECT_FLOAT_EQ(alphaOf(playerScreen.logo), 0.5f);
-    EXPECT_EQ(playerScreen.logo->blendSource, 3);
+    EXPECT_EQ(playerScreen.logo->blendSource, keltraWorks::BlendSrcAlpha);
     EXPECT_FLOAT_EQ(alphaOf(playerScreen.main), 0.5f / 3.0f);
     EXPECT_FALSE(playerScreen.title->hidden);
     frameAt(11.5);

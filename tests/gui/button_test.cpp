@@ -181,7 +181,7 @@ TEST_F(ButtonDraw, EachLookPicksItsColourAndImage) {
 }
 
 TEST_F(ButtonDraw, AlwaysSetsBlendEvenWithZeroFactors) {
-    button.setBlendFunc(0, 0);
+    button.setBlendFunc(keltraWorks::BlendZero, keltraWorks::BlendZero);
     button.outlineWidth = 2;
     rect();
     const Ops all = r.opNames();

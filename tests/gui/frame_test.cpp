@@ -37,7 +37,7 @@ TEST(FrameDraw, OutlineIsBlendedOnlyOnceAnAlphaWasSet) {
     const auto* rect = r.last("drawRect");
     ASSERT_NE(rect, nullptr);
     EXPECT_EQ(rect->args, std::vector<float>({1, 1, 3, 2, 1, 1}));
-    EXPECT_EQ(rect->polygonMode, 1);
+    EXPECT_EQ(rect->polygonMode, keltraWorks::PolygonLine);
     EXPECT_EQ(rect->lineWidth, 3.0f);
     EXPECT_EQ(rect->color.z, 1.0f);
     EXPECT_EQ(rect->color.w, 1.0f);
@@ -45,13 +45,13 @@ TEST(FrameDraw, OutlineIsBlendedOnlyOnceAnAlphaWasSet) {
 
     r.clearCalls();
     f->setAlpha(0.25f);
-    f->setBlendFunc(4, 7);
+    f->setBlendFunc(keltraWorks::BlendDstColor, keltraWorks::BlendOneMinusSrcAlpha);
     f->draw(&r);
     EXPECT_EQ(r.opNames(), Ops({"pushState", "setBlend", "setColor", "setLineWidth",
                                 "setPolygonMode", "drawRect", "disableBlend", "popState"}));
     rect = r.last("drawRect");
     EXPECT_TRUE(rect->blend);
-    EXPECT_EQ(rect->blendSource, 4);
+    EXPECT_EQ(rect->blendSource, keltraWorks::BlendDstColor);
     EXPECT_EQ(rect->color.w, 0.25f);
     EXPECT_EQ(r.stateDepth(), 0);
     delete f;

@@ -61,7 +61,7 @@ TEST(StaticDraw, FullSequenceWithTextureOutlineAndText) {
     EXPECT_EQ(rects[0].texture, s.texture);
     EXPECT_EQ(rects[1].args, std::vector<float>({2, 3, 6, 5, 1, 1}));
     EXPECT_EQ(rects[1].lineWidth, 2.0f);
-    EXPECT_EQ(rects[1].polygonMode, 1);
+    EXPECT_EQ(rects[1].polygonMode, keltraWorks::PolygonLine);
     // The empty text is still drawn, from textOffset above the bottom edge.
     const auto* text = r.last("drawText");
     EXPECT_EQ(text->args, std::vector<float>({1, 2, 4.5f}));
@@ -75,7 +75,7 @@ TEST(StaticDraw, BothBlendFactorsZeroDrawsUnblended) {
     Static s(nullptr, "s");
     s.setSize(vector2(1, 1));
     s.setAlpha(1);
-    s.setBlendFunc(0, 0);
+    s.setBlendFunc(keltraWorks::BlendZero, keltraWorks::BlendZero);
     s.draw(&r);
     EXPECT_EQ(r.count("setBlend"), 0u);
     const auto* rect = r.last("drawRect");
