@@ -14,7 +14,7 @@ TEST(RecordingRenderer, RecordsCallsWithTheStateInForce) {
     r.pushState();
     r.bindTexture(texture);
     r.setColor(1, 0, 0, 0.5f);
-    r.setBlend(3, 7);
+    r.setBlend(keltraWorks::BlendSrcAlpha, keltraWorks::BlendOneMinusSrcAlpha);
     r.drawRect(vector2(1, 2), vector2(3, 4), texture);
     r.popState();
     r.drawRect(vector2(0, 0), vector2(1, 1), vector2(1, 1));

@@ -161,7 +161,7 @@ TEST_F(RenderGLBasics, SourceAlphaBlendingMixesWithTheFrame) {
     glGetIntegerv(GL_BLEND_DST, &destination);
     EXPECT_EQ(source, GL_SRC_ALPHA);
     EXPECT_EQ(destination, GL_ONE);
-    renderer->setBlend(6, 9);
+    renderer->setBlend(keltraWorks::BlendOneMinusSrcColor, keltraWorks::BlendOneMinusDstAlpha);
     glGetIntegerv(GL_BLEND_SRC, &source);
     glGetIntegerv(GL_BLEND_DST, &destination);
     EXPECT_EQ(source, GL_ONE_MINUS_SRC_COLOR);
@@ -199,7 +199,7 @@ TEST_F(RenderGLBasics, PushAndPopRestoreAttributesAndModelview) {
     renderer->setColor(0, 1, 0, 1);
     renderer->pushState();
     renderer->setColor(1, 0, 0, 1);
-    renderer->setBlend(3, 7);
+    renderer->setBlend(keltraWorks::BlendSrcAlpha, keltraWorks::BlendOneMinusSrcAlpha);
     renderer->translate(4, 4);
     renderer->rotate(90);
     renderer->popState();

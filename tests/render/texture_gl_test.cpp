@@ -152,7 +152,7 @@ TEST_F(RenderGLTextures, WhiteBecomesSeeThroughOnRequest) {
 
     renderer->loadIdentity();
     renderer->clear(vector4(0, 0, 1, 1));
-    renderer->setBlend(3, 7);
+    renderer->setBlend(keltraWorks::BlendSrcAlpha, keltraWorks::BlendOneMinusSrcAlpha);
     renderer->setColor(1, 1, 1, 1);
     renderer->bindTexture(seeThrough);
     renderer->drawRect(vector2(0, 0), vector2(4, 2), seeThrough);
