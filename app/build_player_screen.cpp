@@ -46,10 +46,25 @@ struct Pictures {
 // them: backgrounds with linear filtering, controls pixel-exact. The digits,
 // the colon and the ten track names follow them.
 enum FixedPicture {
-    TitlePicture, LogoPicture, MainPicture, EndTitlePicture, CreditsPicture, ClosePicture,
-    TrackLabelPicture, TimeLabelPicture, PauseOffPicture, StopOffPicture, PrevOffPicture,
-    NextOffPicture, PlayOffPicture, PauseOnPicture, StopOnPicture, PrevOnPicture, NextOnPicture,
-    PlayOnPicture, FixedPictureCount
+    TitlePicture,
+    LogoPicture,
+    MainPicture,
+    EndTitlePicture,
+    CreditsPicture,
+    ClosePicture,
+    TrackLabelPicture,
+    TimeLabelPicture,
+    PauseOffPicture,
+    StopOffPicture,
+    PrevOffPicture,
+    NextOffPicture,
+    PlayOffPicture,
+    PauseOnPicture,
+    StopOnPicture,
+    PrevOnPicture,
+    NextOnPicture,
+    PlayOnPicture,
+    FixedPictureCount
 };
 
 struct PictureFile {
@@ -58,20 +73,24 @@ struct PictureFile {
 };
 
 constexpr PictureFile FixedPictures[FixedPictureCount] = {
-    {"data/background_title.png", FilterLinear},   {"data/logo.png", FilterLinear},
-    {"data/background_main.png", FilterLinear},    {"data/background_endtitle.png", FilterLinear},
-    {"data/credits.png", FilterLinear},            {"data/gui/close.png", FilterNearest},
-    {"data/gui/track_name.png", FilterNearest},    {"data/gui/time.png", FilterNearest},
-    {"data/gui/pause_off.png", FilterNearest},     {"data/gui/stop_off.png", FilterNearest},
-    {"data/gui/prev_off.png", FilterNearest},      {"data/gui/next_off.png", FilterNearest},
-    {"data/gui/play_off.png", FilterNearest},      {"data/gui/pause_on.png", FilterNearest},
-    {"data/gui/stop_on.png", FilterNearest},       {"data/gui/prev_on.png", FilterNearest},
-    {"data/gui/next_on.png", FilterNearest},       {"data/gui/play_on.png", FilterNearest},
+    {"data/background_title.png", FilterLinear}, {"data/logo.png", FilterLinear},
+    {"data/background_main.png", FilterLinear},  {"data/background_endtitle.png", FilterLinear},
+    {"data/credits.png", FilterLinear},          {"data/gui/close.png", FilterNearest},
+    {"data/gui/track_name.png", FilterNearest},  {"data/gui/time.png", FilterNearest},
+    {"data/gui/pause_off.png", FilterNearest},   {"data/gui/stop_off.png", FilterNearest},
+    {"data/gui/prev_off.png", FilterNearest},    {"data/gui/next_off.png", FilterNearest},
+    {"data/gui/play_off.png", FilterNearest},    {"data/gui/pause_on.png", FilterNearest},
+    {"data/gui/stop_on.png", FilterNearest},     {"data/gui/prev_on.png", FilterNearest},
+    {"data/gui/next_on.png", FilterNearest},     {"data/gui/play_on.png", FilterNearest},
 };
 
-std::string digitPicture(int digit) { return "data/font/" + std::to_string(digit) + ".png"; }
+std::string digitPicture(int digit) {
+    return "data/font/" + std::to_string(digit) + ".png";
+}
 const char* const ColonPicture = "data/font/dots.png";
-std::string trackPicture(int track) { return "data/gui/track" + std::to_string(track + 1) + ".png"; }
+std::string trackPicture(int track) {
+    return "data/gui/track" + std::to_string(track + 1) + ".png";
+}
 
 // Loads every picture, in the order of playerScreenPictures().
 Pictures loadPictures(Renderer* r) {
@@ -252,12 +271,9 @@ bool buildPlayerScreen(AppWindow& window) {
     playerScreen.playButton =
         addTransportButton(buttons, r, playerScreen.pauseNormalImage,
                            playerScreen.pausePressedImage, new actionPlay, new actionPlayFade);
-    addTransportButton(buttons, r, p.stopNormal, p.stopPressed, new actionStop,
-                       new actionStopFade);
-    addTransportButton(buttons, r, p.prevNormal, p.prevPressed, new actionPrev,
-                       new actionPrevFade);
-    addTransportButton(buttons, r, p.nextNormal, p.nextPressed, new actionNext,
-                       new actionNextFade);
+    addTransportButton(buttons, r, p.stopNormal, p.stopPressed, new actionStop, new actionStopFade);
+    addTransportButton(buttons, r, p.prevNormal, p.prevPressed, new actionPrev, new actionPrevFade);
+    addTransportButton(buttons, r, p.nextNormal, p.nextPressed, new actionNext, new actionNextFade);
 
     auto* scope = new Analyzer(main, "");
     scope->setAlpha(0);

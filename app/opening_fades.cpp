@@ -16,7 +16,9 @@ using keltraWorks::Static;
 
 namespace {
 
-float introSeconds() { return playerScreen.introClock.elapsed(); }
+float introSeconds() {
+    return playerScreen.introClock.elapsed();
+}
 
 // Tint, pressed and hover alpha of a button fade in together over 1 s.
 void fadeInButton(Object* sender, double start) {
@@ -88,12 +90,22 @@ void actionGUIFade::execute(Object* sender, Renderer*) {
     }
 }
 
-void actionCloseFade::execute(Object* sender, Renderer*) { fadeInButton(sender, 12.5); }
+void actionCloseFade::execute(Object* sender, Renderer*) {
+    fadeInButton(sender, 12.5);
+}
 
-void actionPlayFade::execute(Object* sender, Renderer*) { fadeInButton(sender, 12.5); }
+void actionPlayFade::execute(Object* sender, Renderer*) {
+    fadeInButton(sender, 12.5);
+}
 
-void actionStopFade::execute(Object* sender, Renderer*) { fadeInButton(sender, 13.0); }
+void actionStopFade::execute(Object* sender, Renderer*) {
+    fadeInButton(sender, 13.0);
+}
 
-void actionPrevFade::execute(Object* sender, Renderer*) { fadeInButton(sender, 13.5); }
+void actionPrevFade::execute(Object* sender, Renderer*) {
+    fadeInButton(sender, 13.5);
+}
 
-void actionNextFade::execute(Object* sender, Renderer*) { fadeInButton(sender, 14.0); }
+void actionNextFade::execute(Object* sender, Renderer*) {
+    fadeInButton(sender, 14.0);
+}

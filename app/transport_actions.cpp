@@ -9,7 +9,9 @@
 using keltraWorks::Button;
 using keltraWorks::Object;
 
-void actionClose::execute(Object*, vector2, int) { keltraWorks::postQuitMessage(0); }
+void actionClose::execute(Object*, vector2, int) {
+    keltraWorks::postQuitMessage(0);
+}
 
 void actionPlay::execute(Object* sender, vector2, int) {
     auto* button = dynamic_cast<Button*>(sender);
@@ -26,6 +28,10 @@ void actionStop::execute(Object*, vector2, int) {
     stopAndShowStopped();
 }
 
-void actionPrev::execute(Object*, vector2, int) { showTrackName(trackPlayer.previousTrack()); }
+void actionPrev::execute(Object*, vector2, int) {
+    showTrackName(trackPlayer.previousTrack());
+}
 
-void actionNext::execute(Object*, vector2, int) { showTrackName(trackPlayer.nextTrack()); }
+void actionNext::execute(Object*, vector2, int) {
+    showTrackName(trackPlayer.nextTrack());
+}

@@ -27,7 +27,9 @@ float alphaOf(Object* widget) {
     return -1.0f;
 }
 
-bool quitPending() { return keltraWorks::quitMessagePending(); }
+bool quitPending() {
+    return keltraWorks::quitMessagePending();
+}
 
 } // namespace
 
@@ -41,9 +43,9 @@ class PlayerTimeline : public PlayerFixture {
 
 TEST_F(PlayerTimeline, BuildLeavesOnlyTheRootVisibleAndTheMusicPlaying) {
     EXPECT_EQ(window.getRoot(), playerScreen.root);
-    for (Object* w : {static_cast<Object*>(playerScreen.title), static_cast<Object*>(playerScreen.logo),
-                      static_cast<Object*>(playerScreen.main),
-                      static_cast<Object*>(playerScreen.endTitle)}) {
+    for (Object* w :
+         {static_cast<Object*>(playerScreen.title), static_cast<Object*>(playerScreen.logo),
+          static_cast<Object*>(playerScreen.main), static_cast<Object*>(playerScreen.endTitle)}) {
         EXPECT_EQ(w->getPosition().x, 0.0f);
         EXPECT_EQ(w->getPosition().y, 0.0f);
     }
