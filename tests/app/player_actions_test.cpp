@@ -92,6 +92,9 @@ TEST_F(TimeDisplay, EndOfMusicStopsRewindsAndShowsTheFirstTrack) {
               (std::vector<std::string>{"BASS_ChannelGetPosition", "BASS_ChannelBytes2Seconds",
                                         "BASS_ChannelStop", "BASS_ChannelPlay", "BASS_ChannelStop",
                                         "BASS_ChannelGetInfo", "BASS_ChannelGetData"}));
+    // 1024 float frames of the two channels.
+    EXPECT_EQ(audio.callTexts().back(),
+              "BASS_ChannelGetData(" + std::to_string(stream()) + ",buf,0x40002000)");
     EXPECT_EQ(audio.stream(stream()).state, DWORD(BASS_ACTIVE_STOPPED));
     EXPECT_EQ(audio.stream(stream()).positionBytes, 0u);
     EXPECT_EQ(trackPlayer.currentTrack(), 0);
@@ -124,6 +127,7 @@ TEST_F(SilentPlayer, WithoutMusicTheDisplayStaysAtZeroAndNothingBreaks) {
     }
     EXPECT_EQ(playerScreen.trackName->texture, playerScreen.trackImages[0]);
     EXPECT_FALSE(playerScreen.main->hidden);
+    EXPECT_EQ(audio.count("BASS_ChannelGetData"), 0); // the oscilloscope has nothing to read
 }
 
 class Transport : public PlayerFixture {
