@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 PREFIX  ?= /usr/local
 
 .PHONY: all setup configure build test run content bench clean format install install-check \
-	memcheck fuzz test-sanitize
+	package memcheck fuzz test-sanitize
 
 all: build
 
@@ -37,6 +37,11 @@ install: content
 # Installs into a temporary prefix and starts the player from its launcher.
 install-check: build
 	@bash scripts/install-check.sh $(BUILD)
+
+# A Debian package of what `make install` installs, with the prefix /usr,
+# made by CPack: $(BUILD)/glint_<version>_<architecture>.deb.
+package: content
+	@cd $(BUILD) && cpack
 
 # A short session of the real player under valgrind's memcheck.
 memcheck: build
