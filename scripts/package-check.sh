@@ -56,7 +56,8 @@ for f in $files; do
 done
 
 say "lintian $(basename "$deb")"
-lintian --fail-on error,warning --display-info "$deb" || problem "lintian reports errors or warnings"
+lintian --fail-on error,warning --display-info "$deb" ||
+  problem "lintian reports errors or warnings"
 
 # Always a display of our own, so no other window takes the keys. Started
 # before the trap below is set, which replaces the one xvfb.sh sets.
@@ -76,7 +77,7 @@ cleanup() {
     local added
     mapfile -t added < <(comm -13 <(cut -d' ' -f1 "$work/before") \
       <(cut -d' ' -f1 "$work/installed") | grep -vx glint)
-    say "purging glint ${added[*]}"
+    say "purging glint${added[*]:+ and ${added[*]}}"
     if ! apt_get purge glint "${added[@]}" >"$work/purge.log" 2>&1; then
       cat "$work/purge.log" >&2
       problem "apt-get purge"
@@ -109,7 +110,8 @@ if ! apt_get install --no-install-recommends "$deb" >"$work/install.log" 2>&1; t
   problem "apt-get install"
   exit 1
 fi
-[ "$(dpkg-query -W -f='${db:Status-Status}' glint)" = "installed" ] || problem "glint is not installed"
+[ "$(dpkg-query -W -f='${db:Status-Status}' glint)" = "installed" ] ||
+  problem "glint is not installed"
 
 metainfo=/usr/share/metainfo/io.github.glint.metainfo.xml
 appstreamcli validate --no-net "$metainfo" >&2 || problem "$metainfo does not validate"
