@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 PREFIX  ?= /usr/local
 
 .PHONY: all setup configure build test run content bench clean format install install-check \
-	memcheck fuzz test-sanitize
+	package package-check memcheck fuzz test-sanitize
 
 all: build
 
@@ -37,6 +37,17 @@ install: content
 # Installs into a temporary prefix and starts the player from its launcher.
 install-check: build
 	@bash scripts/install-check.sh $(BUILD)
+
+# A Debian package of what `make install` installs, with the prefix /usr,
+# made by CPack: $(BUILD)/glint_<version>_<architecture>.deb.
+package: content
+	@cd $(BUILD) && cpack
+
+# Checks the package with lintian, installs it with apt-get (as root, or
+# with sudo), starts the installed launcher on a display of its own and
+# purges the package again.
+package-check: package
+	@bash scripts/package-check.sh $(BUILD)
 
 # A short session of the real player under valgrind's memcheck.
 memcheck: build

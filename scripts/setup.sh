@@ -13,6 +13,7 @@ packages=(
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
   xfonts-base # core X fonts: SDL draws its message box with them
   clang libclang-rt-14-dev
+  dpkg-dev lintian appstream # make package: dependencies, checks, metadata validation
 )
 
 missing=()
