@@ -10,7 +10,7 @@ packages=(
   libdevil-dev libfreetype-dev libfontconfig-dev fonts-liberation
   libfltk1.3-dev libmpg123-dev libmp3lame-dev libcairo2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
+  xvfb xauth x11-utils x11-xserver-utils imagemagick
   xfonts-base # core X fonts: SDL draws its message box with them
   clang libclang-rt-14-dev
 )
