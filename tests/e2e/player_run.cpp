@@ -89,10 +89,7 @@ bool PlayerRun::movePointer(int x, int y) {
 }
 
 bool PlayerRun::click(playerWindows::Control control) {
-    int x = 0;
-    int y = 0;
-    return player != 0 && driver.controlPixel(player, control, &x, &y) &&
-           driver.click(player, x, y);
+    return player != 0 && driver.clickControl(player, control);
 }
 
 bool PlayerRun::screenshot(Screenshot* out) const {

@@ -3,9 +3,9 @@
 // posix_spawn and an environment of the test's choosing, its stderr kept in a
 // file beside (not inside) the working folder, and the steps a user takes:
 // answer the setup dialog, wait for the player window, press Escape, click,
-// take screenshots, all through the outside driver. The
-// program and the X server are always ended with the object. Times are
-// milliseconds unless named seconds. Not thread-safe.
+// take screenshots, all through the outside driver. The program and the X
+// server are always ended with the object. Times are milliseconds unless
+// named seconds. Not thread-safe.
 #pragma once
 
 #include "app/player_windows.h"

@@ -244,16 +244,16 @@ bool Desktop::click(unsigned long window, int x, int y) const {
     return synced();
 }
 
-bool Desktop::controlPixel(unsigned long window, playerWindows::Control control, int* x,
-                           int* y) const {
+bool Desktop::clickControl(unsigned long window, playerWindows::Control control) const {
     XWindowAttributes a{};
     if (display == nullptr || !XGetWindowAttributes(display, window, &a)) {
         return false;
     }
+    // The logical scene covers the window, whatever its size.
     const playerWindows::Point centre = playerWindows::controlCentre(control);
-    *x = static_cast<int>(std::lround(centre.x * a.width / playerWindows::SceneWidth));
-    *y = static_cast<int>(std::lround(centre.y * a.height / playerWindows::SceneHeight));
-    return true;
+    return click(window,
+                 static_cast<int>(std::lround(centre.x * a.width / playerWindows::SceneWidth)),
+                 static_cast<int>(std::lround(centre.y * a.height / playerWindows::SceneHeight)));
 }
 
 bool Desktop::pointerStorm(unsigned long window, double rate, double seconds, int x, int y) const {

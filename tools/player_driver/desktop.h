@@ -73,8 +73,8 @@ class Desktop {
     // A move, 30 ms for the move to be a frame of its own, then a press and
     // release of the left button.
     bool click(unsigned long window, int x, int y) const;
-    // The pixel at the centre of a control of the player window.
-    bool controlPixel(unsigned long window, playerWindows::Control control, int* x, int* y) const;
+    // A click at the centre of a control of the player window.
+    bool clickControl(unsigned long window, playerWindows::Control control) const;
     // `rate` pointer moves a second for `seconds`, paced against the start,
     // walking over the whole window and never onto x y, where the last one
     // lands.

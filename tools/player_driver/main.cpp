@@ -133,24 +133,15 @@ int printTime(bool done, const char* what) {
 }
 
 int click(Desktop& desktop, unsigned long window, int argc, char** argv) {
-    int x = 0;
-    int y = 0;
     if (argc == 5) {
-        x = std::atoi(argv[3]);
-        y = std::atoi(argv[4]);
-    } else {
-        const NamedControl* named = nullptr;
-        for (const NamedControl& c : Controls) {
-            named = std::strcmp(c.name, argv[3]) == 0 ? &c : named;
-        }
-        if (named == nullptr) {
-            return usage();
-        }
-        if (!desktop.controlPixel(window, named->control, &x, &y)) {
-            return fail("no window " + std::to_string(window));
+        return printTime(desktop.click(window, std::atoi(argv[3]), std::atoi(argv[4])), "click");
+    }
+    for (const NamedControl& c : Controls) {
+        if (std::strcmp(c.name, argv[3]) == 0) {
+            return printTime(desktop.clickControl(window, c.control), "click");
         }
     }
-    return printTime(desktop.click(window, x, y), "click");
+    return usage();
 }
 
 } // namespace
