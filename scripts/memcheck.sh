@@ -16,7 +16,6 @@ build="$(cd "${1:-build}" && pwd)"
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/xvfb.sh"
 . "$here/player_driver.sh"
-glint_use_driver "$build" || exit 2
 run_seconds="${GLINT_MEMCHECK_SECONDS:-30}"
 
 say() { echo "memcheck: $*" >&2; }
@@ -26,6 +25,7 @@ if [ ! -x "$build/glint" ] || [ ! -x "$build/glint-content" ]; then
   exit 2
 fi
 command -v valgrind >/dev/null || { say "valgrind is not installed"; exit 2; }
+glint_use_driver "$build" || exit 2
 
 content="$build/memcheck-content"
 if [ ! -s "$content/data.zuo" ] || [ ! -s "$content/glint.mp3" ]; then
