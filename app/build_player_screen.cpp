@@ -3,6 +3,7 @@
 #include "app/closing_sequence.h"
 #include "app/opening_fades.h"
 #include "app/player_screen.h"
+#include "app/player_windows.h"
 #include "app/stream_sample_source.h"
 #include "app/time_display.h"
 #include "app/track_player.h"
@@ -223,7 +224,7 @@ bool buildPlayerScreen(AppWindow& window) {
     auto* close = new Button(main, "");
     close->setPadding(0);
     close->setAlpha(0);
-    close->setPosition(vector2(14.5f, 1.0f));
+    close->setPosition(vector2(playerWindows::ClosePosition.x, playerWindows::ClosePosition.y));
     close->setImage(r, p.close, true);
     close->addAction(new actionClose);
     close->addAction(new actionCloseFade);
@@ -264,8 +265,8 @@ bool buildPlayerScreen(AppWindow& window) {
     buttons->setColor(colorBlack);
     buttons->setLineWidth(1);
     buttons->setPadding(0);
-    buttons->setPosition(vector2(1.4f, 9.0f));
-    buttons->setSpacing(-0.15f);
+    buttons->setPosition(vector2(playerWindows::TransportRow.x, playerWindows::TransportRow.y));
+    buttons->setSpacing(playerWindows::TransportSpacing);
     // The music is already playing when the screen first shows, so the
     // play button starts with the pause pictures.
     playerScreen.playButton =

@@ -1,7 +1,9 @@
 #include "app/startup.h"
 
-const char* const WindowTitle = "TEV/VORMILA :: [ GLINT ]";
-const char* const ErrorCaption = "[GLINT] Error";
+#include "app/player_windows.h"
+
+using playerWindows::ErrorTitle;
+
 const char* const AudioErrorText = "Cannot initialize sound system!";
 
 namespace {
@@ -30,22 +32,22 @@ int runGlint(StartupSteps& steps) {
     }
 
     if (!steps.createWindow(fullscreen)) {
-        steps.reportError(ErrorCaption, "Cannot create the main window.");
+        steps.reportError(ErrorTitle, "Cannot create the main window.");
         steps.destroyWindow();
         return 1;
     }
     // Never draw through a missing renderer: without a GL context the
     // program ends instead of running a loop that cannot show anything.
     if (!steps.createRenderer()) {
-        steps.reportError(ErrorCaption, "Cannot create an OpenGL context for the main window.");
+        steps.reportError(ErrorTitle, "Cannot create an OpenGL context for the main window.");
         steps.releaseRenderer();
         steps.destroyWindow();
         return 1;
     }
-    steps.setTitle(WindowTitle);
+    steps.setTitle(playerWindows::PlayerTitle);
 
     if (!steps.initAudio()) {
-        steps.reportError(ErrorCaption, AudioErrorText);
+        steps.reportError(ErrorTitle, AudioErrorText);
         steps.releaseRenderer();
         steps.destroyWindow();
         return -1;

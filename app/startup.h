@@ -46,9 +46,8 @@ class StartupSteps {
     virtual void destroyWindow() = 0;
 };
 
-// The window title and the one message the user may see at start-up.
-extern const char* const WindowTitle;
-extern const char* const ErrorCaption;
+// The one message the user may see at start-up (the window titles are in
+// app/player_windows.h).
 extern const char* const AudioErrorText;
 
 int runGlint(StartupSteps& steps);

@@ -2,6 +2,7 @@
 
 #include "app/build_player_screen.h"
 #include "app/closing_sequence.h"
+#include "app/player_windows.h"
 #include "app/track_player.h"
 #include "audio/bass.h"
 #include "engine/platform/app_window.h"
@@ -23,13 +24,10 @@
 #include <vector>
 
 using namespace keltraWorks;
+using namespace playerWindows;
 
 namespace {
 
-constexpr int ScreenWidth = 1024;
-constexpr int ScreenHeight = 768;
-constexpr float SceneWidth = 16.0f;
-constexpr float SceneHeight = 12.0f;
 constexpr const char* ArchiveFile = "data.zuo";
 constexpr off_t MaxPictureFileBytes = 64 << 20;
 
@@ -80,7 +78,7 @@ SystemStartup::~SystemStartup() {
 }
 
 StartupSteps::SetupResult SystemStartup::runSetup(bool* fullscreen) {
-    SetupDlg dialog(ScreenWidth, ScreenHeight);
+    SetupDlg dialog(ScreenWidth, ScreenHeight, SetupTitle);
     // While the dialog waits for the user, the GL driver is loaded, the music
     // file opened and the pictures are decoded on workers; they start once the dialog is drawn,
     // so that it comes up as fast as without them.

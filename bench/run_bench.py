@@ -2,7 +2,7 @@
 """Runs glint's benchmarks and prints one table; called by scripts/bench.sh.
 
 Whole-program figures come from the real player, started on this script's
-own display and worked from outside (x_driver), with the frame shim
+own display and worked from outside (glint-driver), with the frame shim
 preloaded to log each presented frame, each frame's drawing and each
 pointer move the loop takes. Stage figures come from bench drivers linked
 with the libraries. Every figure with a reference is measured in the same
@@ -22,11 +22,10 @@ import time
 BUILD, CONTENT = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 RUNS = int(sys.argv[3])
 SHIM = os.path.join(BUILD, "bench/shim/libglint_frame_shim.so")
-XDRIVER = os.path.join(BUILD, "x_driver")
+DRIVER = os.path.join(BUILD, "glint-driver")
 TICK_HZ = 100.0  # the player's 10 ms timer
 CLK_TCK = os.sysconf("SC_CLK_TCK")
-NEXT_BUTTON = (285, 608)  # centre of the "next" button at 1024 x 768
-STORM_LAST = (700, 500)  # the storm's last pointer position
+STORM_LAST = (700, 500)  # the storm's last pointer position, window pixels
 
 
 def log(text):
@@ -76,13 +75,13 @@ def session(workdir):
     out = {}
     frame_log = os.path.join(workdir, "frames.log")
     env = dict(os.environ, GLINT_BENCH_FRAME_LOG=frame_log, LD_PRELOAD=SHIM)
-    line = run([XDRIVER, "launch", "Setup", "20", os.path.abspath(os.path.join(BUILD, "glint"))],
+    line = run([DRIVER, "launch", "setup", "20", os.path.abspath(os.path.join(BUILD, "glint"))],
                cwd=CONTENT, env=env).split()
     pid, dialog, start_ns, mapped_ns = int(line[0]), line[1], int(line[2]), int(line[3])
     out["dialog_ms"] = (mapped_ns - start_ns) / 1e6
     try:
         time.sleep(0.3)
-        ok_ns = int(run([XDRIVER, "key", dialog, "Return"]))
+        ok_ns = int(run([DRIVER, "key", dialog, "Return"]))
         deadline = time.time() + 20
         swaps = []
         while not swaps and time.time() < deadline:
@@ -92,7 +91,7 @@ def session(workdir):
             raise RuntimeError("the player presented no frame")
         first_ns = swaps[0][1]
         out["first_frame_ms"] = (first_ns - ok_ns) / 1e6
-        window = run(["xdotool", "search", "--onlyvisible", "--name", "GLINT"]).split()[0]
+        window = run([DRIVER, "wait", "player", "20"]).split()[0]
 
         # Steady state: the main screen is fully in after 13 s and the music
         # plays; measure five seconds from 15 s after the first frame.
@@ -119,11 +118,11 @@ def session(workdir):
 
         # Ten clicks on "next": every track once, back to the first.
         for _ in range(10):
-            run([XDRIVER, "click", window, str(NEXT_BUTTON[0]), str(NEXT_BUTTON[1])])
+            run([DRIVER, "click", window, "next"])
             time.sleep(1.0)
 
         # The pointer storm, then the frame that shows its last move.
-        storm_end = int(run([XDRIVER, "storm", window, "1000", "10",
+        storm_end = int(run([DRIVER, "storm", window, "1000", "10",
                              str(STORM_LAST[0]), str(STORM_LAST[1])]))
         time.sleep(1.0)
         swaps, _, moves = read_frames(frame_log)
@@ -141,16 +140,16 @@ def session(workdir):
         rss_round1 = proc_status_mib(pid, "VmRSS")
         out["rss_first_mib"] = rss_round1 - rss_start
         for _ in range(10):
-            run([XDRIVER, "click", window, str(NEXT_BUTTON[0]), str(NEXT_BUTTON[1])])
+            run([DRIVER, "click", window, "next"])
             time.sleep(0.5)
-        run([XDRIVER, "storm", window, "1000", "10", str(STORM_LAST[0]), str(STORM_LAST[1])])
+        run([DRIVER, "storm", window, "1000", "10", str(STORM_LAST[0]), str(STORM_LAST[1])])
         time.sleep(3)
         out["rss_growth_mib"] = proc_status_mib(pid, "VmRSS") - rss_round1
         out["peak_mib"] = proc_status_mib(pid, "VmHWM")
 
         # Escape twice: the closing sequence, then the end at once.
         for _ in range(2):
-            run([XDRIVER, "key", window, "Escape"])
+            run([DRIVER, "key", window, "Escape"])
             time.sleep(0.5)
     finally:
         for _ in range(50):
@@ -165,7 +164,7 @@ def session(workdir):
         try:
             os.waitpid(pid, 0)
         except ChildProcessError:
-            pass  # started by x_driver, not our child
+            pass  # started by glint-driver, not our child
     return out
 
 

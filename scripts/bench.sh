@@ -12,7 +12,7 @@ runs="${GLINT_BENCH_RUNS:-3}"
 here="$(cd "$(dirname "$0")" && pwd)"
 
 cmake --build "$build" -j "$(nproc)" --target glint glint-content audio_stages quad_reference \
-  x_driver glint_frame_shim >/dev/null
+  glint-driver glint_frame_shim >/dev/null
 bash "$here/content.sh" "$build" >&2
 
 if [ "$(id -u)" = 0 ]; then sudo=""; else sudo="sudo -n"; fi

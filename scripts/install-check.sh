@@ -14,6 +14,7 @@ build="$(cd "${1:-build}" && pwd)"
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/xvfb.sh"
 . "$here/player_driver.sh"
+glint_use_driver "$build" || exit 2
 
 say() { echo "install-check: $*" >&2; }
 problems=0
@@ -81,8 +82,8 @@ cd /
 
 "$work/glint-link" >"$work/run1.out" 2>&1 &
 pid=$!
-if dialog=$(glint_wait_window "$glint_dialog_title" 60 "$pid"); then
-  glint_press "$dialog" Escape
+if dialog=$("$glint_driver" wait setup 60 "$pid"); then
+  "$glint_driver" key "${dialog%% *}" Escape >/dev/null
   if glint_wait_exit "$pid" 30; then
     [ "$glint_status" -eq 0 ] || problem "Escape in the dialog ended with $glint_status"
   else
@@ -97,16 +98,17 @@ pid=""
 
 "$prefix/bin/glint-player" >"$work/run2.out" 2>&1 &
 pid=$!
-if dialog=$(glint_wait_window "$glint_dialog_title" 60 "$pid"); then
-  glint_press "$dialog" Return
-  if window=$(glint_wait_window "$glint_window_title" 60 "$pid"); then
+if dialog=$("$glint_driver" wait setup 60 "$pid"); then
+  "$glint_driver" key "${dialog%% *}" Return >/dev/null
+  if window=$("$glint_driver" wait player 60 "$pid"); then
+    window="${window%% *}"
     [ "$(readlink "/proc/$pid/cwd")" = "$prefix/share/glint" ] ||
       problem "the player does not run in its content folder"
     sleep 2
     kill -0 "$pid" 2>/dev/null || problem "the player ended on its own"
-    glint_press "$window" Escape
+    "$glint_driver" key "$window" Escape >/dev/null
     sleep 1
-    glint_press "$window" Escape
+    "$glint_driver" key "$window" Escape >/dev/null
     if glint_wait_exit "$pid" 30; then
       [ "$glint_status" -eq 0 ] || problem "Escape twice ended the player with $glint_status"
     else

@@ -25,6 +25,7 @@ if [ ! -x "$build/glint" ] || [ ! -x "$build/glint-content" ]; then
   exit 2
 fi
 command -v valgrind >/dev/null || { say "valgrind is not installed"; exit 2; }
+glint_use_driver "$build" || exit 2
 
 content="$build/memcheck-content"
 if [ ! -s "$content/data.zuo" ] || [ ! -s "$content/glint.mp3" ]; then
@@ -59,24 +60,24 @@ fail() {
   exit 1
 }
 
-dialog=$(glint_wait_window "$glint_dialog_title" 300 "$pid") || fail "the setup dialog never appeared"
+dialog=$("$glint_driver" wait setup 300 "$pid") || fail "the setup dialog never appeared"
 say "setup dialog up; pressing Enter"
-glint_press "$dialog" Return
-window=$(glint_wait_window "$glint_window_title" 600 "$pid") || fail "the player window never appeared"
+"$glint_driver" key "${dialog%% *}" Return >/dev/null
+window=$("$glint_driver" wait player 600 "$pid") || fail "the player window never appeared"
+window="${window%% *}"
 say "player window up; letting it run ${run_seconds} s, working the transport buttons"
-# The buttons have faded in 15 s into the opening. Centres in pixels of the
-# 1024 x 768 client area: play/pause, stop, previous, next in a row.
+# The buttons have faded in 15 s into the opening.
 sleep 20
-for button in 3 3 2 1 0; do
-  xdotool mousemove --window "$window" $((122 + 54 * button)) 608 click 1
+for control in next next previous stop play; do
+  "$glint_driver" click "$window" "$control" >/dev/null
   sleep 1
 done
 sleep $((run_seconds > 25 ? run_seconds - 25 : 0))
 say "Escape: the closing sequence"
-glint_press "$window" Escape
+"$glint_driver" key "$window" Escape >/dev/null
 sleep 5
 say "Escape again: the end"
-glint_press "$window" Escape
+"$glint_driver" key "$window" Escape >/dev/null
 glint_wait_exit "$pid" 600 || fail "the player did not end after the second Escape"
 say "the player ended with status $glint_status"
 

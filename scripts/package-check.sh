@@ -26,6 +26,8 @@ problem() {
   problems=$((problems + 1))
 }
 
+glint_use_driver "$build" || exit 2
+
 deb=$(ls -t "$build"/glint_*_"$(dpkg --print-architecture)".deb 2>/dev/null | head -n 1)
 if [ -z "$deb" ]; then
   say "no glint_*.deb in $build; make it first (make package)"
@@ -127,16 +129,17 @@ session() {
   cd /
   /usr/bin/glint-player >"$work/run.out" 2>&1 &
   pid=$!
-  dialog=$(glint_wait_window "$glint_dialog_title" 60 "$pid") ||
+  dialog=$("$glint_driver" wait setup 60 "$pid") ||
     { problem "no setup dialog from the installed launcher"; return; }
-  glint_press "$dialog" Return
-  window=$(glint_wait_window "$glint_window_title" 60 "$pid") ||
+  "$glint_driver" key "${dialog%% *}" Return >/dev/null
+  window=$("$glint_driver" wait player 60 "$pid") ||
     { problem "no player window after Return"; return; }
+  window="${window%% *}"
   [ "$(readlink "/proc/$pid/cwd")" = /usr/share/glint ] ||
     problem "the player does not run in /usr/share/glint"
-  glint_press "$window" Escape
+  "$glint_driver" key "$window" Escape >/dev/null
   sleep 1
-  glint_press "$window" Escape
+  "$glint_driver" key "$window" Escape >/dev/null
   glint_wait_exit "$pid" 30 || { problem "Escape twice did not end the player"; return; }
   pid=""
   [ "$glint_status" -eq 0 ] || problem "Escape twice ended the player with $glint_status"

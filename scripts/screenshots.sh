@@ -19,7 +19,7 @@ player="$(cd "$build" && pwd)/glint"
 content="$build/content"
 out="$(mkdir -p "$build/screenshots" && cd "$build/screenshots" && pwd)"
 
-for tool in xwininfo xdotool import Xvfb; do
+for tool in import Xvfb; do
   command -v "$tool" >/dev/null || { echo "screenshots: $tool is missing (make setup)" >&2; exit 1; }
 done
 [ -x "$player" ] || { echo "screenshots: $player is missing; build first" >&2; exit 1; }
@@ -27,6 +27,8 @@ done
 
 unset DISPLAY
 . "$here/xvfb.sh"
+. "$here/player_driver.sh"
+glint_use_driver "$build" || exit 1
 glint_start_xvfb || exit 1
 
 pid=""
@@ -41,20 +43,12 @@ trap finish EXIT
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
-# The id of the mapped top-level window with exactly this title, waiting up
-# to $2 seconds; fails after the deadline.
+# The id of the player's window of that kind (setup, player), waiting up to
+# $2 seconds; fails after the deadline or once the player has ended.
 wait_for_window() {
-  local title="$1" deadline=$(( $(now_ms) + $2 * 1000 )) id
-  while [ "$(now_ms)" -lt "$deadline" ]; do
-    id="$(xwininfo -root -children | awk -v t="\"$title\":" 'index($0, t) { print $1; exit }')"
-    if [ -n "$id" ] && xwininfo -id "$id" | grep -q 'IsViewable'; then
-      echo "$id"
-      return 0
-    fi
-    sleep 0.05
-  done
-  echo "screenshots: no window \"$title\" within $2 s" >&2
-  return 1
+  local found
+  found="$("$glint_driver" wait "$1" "$2" "$pid")" || return 1
+  echo "${found%% *}"
 }
 
 # Waits until $2 ms after $1 (a now_ms value), then shoots the screen.
@@ -71,35 +65,30 @@ shoot_at() {
 (cd "$content" && exec env SDL_AUDIODRIVER=dummy "$player") 2>"$out/stderr.txt" &
 pid=$!
 
-dialog="$(wait_for_window "keltraWorks :: Setup" 20)"
+dialog="$(wait_for_window setup 20)"
 sleep 0.5 # let the dialog finish drawing its picture
 import -window "$dialog" "$out/dialog.png"
 echo "screenshots: $out/dialog.png"
-xdotool windowfocus --sync "$dialog" key Return
+"$glint_driver" key "$dialog" Return >/dev/null
 
-main="$(wait_for_window "TEV/VORMILA :: [ GLINT ]" 20)"
+main="$(wait_for_window player 20)"
 shown="$(now_ms)"
-xdotool mousemove 1023 767 # the pointer away from every control
+"$glint_driver" move "$main" 1023 767 >/dev/null # the pointer away from every control
 shoot_at "$shown" 500 opening-00.5s.png
 shoot_at "$shown" 4000 opening-04s.png
 shoot_at "$shown" 12000 opening-12s.png
 shoot_at "$shown" 20000 opening-20s.png
 
-xdotool windowfocus --sync "$main" key Escape
+"$glint_driver" key "$main" Escape >/dev/null
 closing="$(now_ms)"
 shoot_at "$closing" 5000 closing-05s.png
-xdotool windowfocus --sync "$main" key Escape
+"$glint_driver" key "$main" Escape >/dev/null
 
-for _ in $(seq 1 50); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
+if ! glint_wait_exit "$pid" 5; then
   echo "screenshots: the player did not end after the second Escape" >&2
   exit 1
 fi
-status=0
-wait "$pid" || status=$?
+status="$glint_status"
 pid=""
 if [ "$status" -ne 0 ]; then
   echo "screenshots: the player ended with status $status; see $out/stderr.txt" >&2

@@ -15,6 +15,7 @@
 #include "audio/byte_source.h"
 #include "audio/mp3_decoder.h"
 #include "audio/stream.h"
+#include "bench/support/process_figures.h"
 
 #include <algorithm>
 #include <chrono>
@@ -23,12 +24,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
 namespace {
+
+using glintBench::cpuSeconds;
+using glintBench::residentMiB;
 
 constexpr int DeviceRate = 44100;
 constexpr int Period = 1024;
@@ -40,26 +43,6 @@ double nowMs() {
 
 void sleepMs(double ms) {
     std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long>(ms * 1000)));
-}
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
-}
-
-double residentMiB() {
-    long pages = 0;
-    long resident = 0;
-    std::FILE* statm = std::fopen("/proc/self/statm", "r");
-    if (statm != nullptr) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) {
-            resident = 0;
-        }
-        std::fclose(statm);
-    }
-    return static_cast<double>(resident) * sysconf(_SC_PAGESIZE) / (1024.0 * 1024.0);
 }
 
 double median(std::vector<double> values) {

@@ -12,6 +12,7 @@
 #include "audio/byte_source.h"
 #include "audio/mp3_decoder.h"
 #include "audio/stream.h"
+#include "bench/support/process_figures.h"
 #include "tests/support/audio/mp3_fixture.h"
 
 #include <benchmark/benchmark.h>
@@ -19,12 +20,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
 namespace {
+
+using glintBench::cpuSeconds;
+using glintBench::peakMiB;
+using glintBench::residentMiB;
 
 constexpr double LongSeconds = 98.5 * 60;
 constexpr int DeviceRate = 44100;
@@ -69,32 +73,6 @@ std::unique_ptr<keltraWorks::Stream> openStream() {
         std::exit(1);
     }
     return std::make_unique<keltraWorks::Stream>(std::move(decoder), DeviceRate);
-}
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
-}
-
-double residentMiB() {
-    long pages = 0;
-    long resident = 0;
-    std::FILE* statm = std::fopen("/proc/self/statm", "r");
-    if (statm != nullptr) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) {
-            resident = 0;
-        }
-        std::fclose(statm);
-    }
-    return static_cast<double>(resident) * sysconf(_SC_PAGESIZE) / (1024.0 * 1024.0);
-}
-
-double peakMiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0;
 }
 
 class Library {

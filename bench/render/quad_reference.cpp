@@ -6,6 +6,8 @@
 // the number of frames measured and the program's peak resident size in
 // MiB: the floor that any GL program pays on this machine (the GL driver's
 // libraries and buffers). Run: quad_reference [frames]
+#include "bench/support/process_figures.h"
+
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_opengl.h>
 
@@ -13,7 +15,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -21,21 +22,6 @@ namespace {
 double nowMs() {
     using namespace std::chrono;
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
-double peakMiB() {
-    double kib = -1.0;
-    std::FILE* status = std::fopen("/proc/self/status", "r");
-    if (status != nullptr) {
-        char line[256];
-        while (std::fgets(line, sizeof line, status) != nullptr) {
-            if (std::strncmp(line, "VmHWM:", 6) == 0) {
-                kib = std::atof(line + 6);
-            }
-        }
-        std::fclose(status);
-    }
-    return kib / 1024.0;
 }
 
 } // namespace
@@ -105,7 +91,7 @@ int main(int argc, char** argv) {
         SDL_Delay(10);
     }
     std::sort(costs.begin(), costs.end());
-    std::printf("%.4f %zu %.1f\n", costs[costs.size() / 2], costs.size(), peakMiB());
+    std::printf("%.4f %zu %.1f\n", costs[costs.size() / 2], costs.size(), glintBench::peakMiB());
     SDL_GL_DeleteContext(context);
     SDL_DestroyWindow(window);
     SDL_Quit();

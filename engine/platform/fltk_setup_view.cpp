@@ -55,7 +55,7 @@ struct FltkSetupView::Widgets {
     std::unique_ptr<Fl_RGB_Image> picture;
 };
 
-FltkSetupView::FltkSetupView() = default;
+FltkSetupView::FltkSetupView(const char* caption) : caption(caption) {}
 
 FltkSetupView::~FltkSetupView() = default;
 
@@ -128,7 +128,7 @@ int FltkSetupView::run(SetupDlg& setup) {
     int screenX, screenY, screenW, screenH;
     Fl::screen_xywh(screenX, screenY, screenW, screenH, 0);
     auto* window = new Fl_Window(screenX + (screenW - width) / 2, screenY + (screenH - height) / 2,
-                                 width, height, "keltraWorks :: Setup");
+                                 width, height, caption.c_str());
     widgets->window = window;
     // Escape and the close box both call the window's callback.
     window->callback(onCancel, this);

@@ -14,6 +14,7 @@
 #include "engine/platform/setup_view.h"
 
 #include <memory>
+#include <string>
 
 class Fl_Widget;
 
@@ -21,7 +22,8 @@ namespace keltraWorks {
 
 class FltkSetupView : public SetupView {
   public:
-    FltkSetupView();
+    // `caption` is the window's title; the view keeps a copy.
+    explicit FltkSetupView(const char* caption);
     ~FltkSetupView() override;
     FltkSetupView(const FltkSetupView&) = delete;
     FltkSetupView& operator=(const FltkSetupView&) = delete;
@@ -43,6 +45,7 @@ class FltkSetupView : public SetupView {
     static void onCancel(Fl_Widget* widget, void* view);
     void finish(int code);
 
+    std::string caption;
     std::unique_ptr<Widgets> widgets;
     SetupDlg* dialog = nullptr;
     int endCode = 0;

@@ -18,9 +18,9 @@ constexpr int LineSize = 256;
 
 } // namespace
 
-SetupDlg::SetupDlg(int wantedWidth, int wantedHeight)
+SetupDlg::SetupDlg(int wantedWidth, int wantedHeight, const char* caption)
     : width(wantedWidth), height(wantedHeight), ownedModes(new X11DisplayModes),
-      ownedView(new FltkSetupView), modes(*ownedModes), view(*ownedView) {
+      ownedView(new FltkSetupView(caption)), modes(*ownedModes), view(*ownedView) {
     enumModes();
 }
 

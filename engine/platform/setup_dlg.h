@@ -6,7 +6,8 @@
 // The logic lives here; the view (setup_view.h) and the display-mode source
 // (display_mode_source.h) are interfaces. The two-argument constructor uses
 // the real ones (FLTK view, the X server's primary output) and owns them; the four-argument
-// one borrows the caller's, which must outlive the dialog.
+// one borrows the caller's, which must outlive the dialog. The caption is the
+// title of the FLTK view's window.
 // Sizes are pixels, rates Hz. Single-threaded: start-up only.
 #pragma once
 
@@ -25,7 +26,7 @@ class SetupDlg {
     static constexpr int EndOk = 1;
     static constexpr int EndCancel = 2;
 
-    SetupDlg(int wantedWidth, int wantedHeight);
+    SetupDlg(int wantedWidth, int wantedHeight, const char* caption);
     SetupDlg(int wantedWidth, int wantedHeight, DisplayModeSource& modes, SetupView& view);
     virtual ~SetupDlg();
     SetupDlg(const SetupDlg&) = delete;

@@ -404,7 +404,7 @@ TEST_P(BadInputRun, NeitherCrashesNorHangsAndSaysWhatIsWrong) {
         Screenshot s;
         run.waitUntilShown(0.6);
         do {
-            ASSERT_TRUE(run.desktop().screenshot(&s));
+            ASSERT_TRUE(run.screenshot(&s));
         } while (!(drawn(s) && logoInk(s) == (c.logo == Logo::Shown)) && run.secondsShown() < 4);
         EXPECT_TRUE(drawn(s)) << "no frame of the player drawn";
         EXPECT_EQ(logoInk(s), c.logo == Logo::Shown);

@@ -2,16 +2,12 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <signal.h>
 #include <spawn.h>
-#include <sstream>
 #include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 extern char** environ;
 
@@ -168,34 +164,6 @@ std::vector<std::string> environmentWith(const std::vector<std::string>& changes
         out.swap(kept);
     }
     return out;
-}
-
-bool runTool(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-             int timeoutMs, std::string* output) {
-    char pattern[] = "/tmp/glint-e2e-tool-XXXXXX";
-    const int fd = mkstemp(pattern);
-    if (fd < 0) {
-        return false;
-    }
-    close(fd);
-    const std::string outPath = pattern;
-    ChildProcess tool;
-    SpawnOptions options;
-    options.argv = argv;
-    options.env = env;
-    options.stdoutPath = outPath;
-    std::string error;
-    int status = 0;
-    const bool ended = tool.start(options, &error) && tool.waitFor(timeoutMs, &status);
-    tool.kill();
-    if (output) {
-        std::ifstream in(outPath, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        *output = text.str();
-    }
-    unlink(outPath.c_str());
-    return ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 std::string describeStatus(int status) {

@@ -53,11 +53,6 @@ class ChildProcess {
 // win over earlier ones.
 std::vector<std::string> environmentWith(const std::vector<std::string>& changes);
 
-// Runs a short helper program to its end within `timeoutMs`, its stdout
-// kept in *output. True when it ended by itself with status 0.
-bool runTool(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-             int timeoutMs, std::string* output = nullptr);
-
 // Human-readable form of a wait status: "exit 0", "signal 11", "running".
 std::string describeStatus(int status);
 

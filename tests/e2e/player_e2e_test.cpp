@@ -111,7 +111,7 @@ class PlayerEndToEnd : public ::testing::Test {
 
     Screenshot shot() {
         Screenshot s;
-        EXPECT_TRUE(run.desktop().screenshot(&s));
+        EXPECT_TRUE(run.screenshot(&s));
         return s;
     }
 
@@ -137,7 +137,7 @@ TEST_F(PlayerEndToEnd, OpeningMainScreenNextTrackAndClosing) {
     ASSERT_TRUE(run.answerDialog("Return"));
     ASSERT_TRUE(run.waitForPlayer()) << run.stderrText();
     // The pointer rests away from every control until the click.
-    run.desktop().movePointer(600, 700);
+    run.movePointer(600, 700);
 
     const Screenshot early = shotDuring(logoOnWhite, 0.4, 1.5);
     const Screenshot title = shotDuring(titleUnderLogo, 4.0, 7.5);
@@ -158,8 +158,8 @@ TEST_F(PlayerEndToEnd, OpeningMainScreenNextTrackAndClosing) {
     const Screenshot again = shot();
     EXPECT_LT(again.shareLightChanged(mainScreen, TrackName, LetteringLevel), 0.002);
     // ... and a click on "next" shows the next track's name.
-    ASSERT_TRUE(run.desktop().click(285, 608));
-    run.desktop().movePointer(600, 700);
+    ASSERT_TRUE(run.click(playerWindows::Control::Next));
+    run.movePointer(600, 700);
     const double clickedAt = run.secondsShown();
     double changed = 0;
     while (changed < 0.02 && run.secondsShown() < clickedAt + 4.0) {

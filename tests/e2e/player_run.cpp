@@ -5,10 +5,6 @@
 
 namespace glintE2e {
 
-const char* const SetupTitle = "keltraWorks :: Setup";
-const char* const PlayerTitle = "TEV/VORMILA :: [ GLINT ]";
-const char* const ErrorTitle = "[GLINT] Error";
-
 namespace {
 
 constexpr int DialogMilliseconds = 15000;
@@ -21,14 +17,18 @@ std::string contentPath(const std::string& relative) {
     return std::string(GLINT_E2E_CONTENT) + "/" + relative;
 }
 
-PlayerRun::PlayerRun() : driver(server.display(), scratch.path()) {}
+PlayerRun::PlayerRun() : driver(server.display()) {}
 
 bool PlayerRun::ready() const {
-    return scratch.valid() && workFolder.valid() && server.ready();
+    return scratch.valid() && workFolder.valid() && server.ready() && driver.connected();
 }
 
 std::string PlayerRun::failure() const {
-    return server.ready() ? "no temporary folder" : server.failure();
+    if (!server.ready()) {
+        return server.failure();
+    }
+    return driver.connected() ? "no temporary folder"
+                              : "the driver cannot open " + server.display();
 }
 
 bool PlayerRun::copyAllContent() const {
@@ -82,6 +82,20 @@ bool PlayerRun::pressEscapeTwice() {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(QuitGapMilliseconds));
     return pressEscape();
+}
+
+bool PlayerRun::movePointer(int x, int y) {
+    return player != 0 && driver.movePointer(player, x, y);
+}
+
+bool PlayerRun::click(playerWindows::Control control) {
+    return player != 0 && driver.clickControl(player, control);
+}
+
+bool PlayerRun::screenshot(Screenshot* out) const {
+    glintDriver::ScreenPicture picture;
+    return driver.capture(&picture) &&
+           out->assign(picture.width, picture.height, std::move(picture.rgb));
 }
 
 bool PlayerRun::waitPlayerGone(int timeoutMs) const {

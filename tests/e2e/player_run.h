@@ -2,15 +2,18 @@
 // folder the test fills before the start, the program started there with
 // posix_spawn and an environment of the test's choosing, its stderr kept in a
 // file beside (not inside) the working folder, and the steps a user takes:
-// answer the setup dialog, wait for the player window, press Escape. The
-// program and the X server are always ended with the object. Times are
-// milliseconds unless named seconds. Not thread-safe.
+// answer the setup dialog, wait for the player window, press Escape, click,
+// take screenshots, all through the outside driver. The program and the X
+// server are always ended with the object. Times are milliseconds unless
+// named seconds. Not thread-safe.
 #pragma once
 
+#include "app/player_windows.h"
 #include "tests/e2e/child_process.h"
-#include "tests/e2e/desktop_driver.h"
+#include "tests/e2e/screenshot.h"
 #include "tests/e2e/temp_folder.h"
 #include "tests/e2e/xvfb_server.h"
+#include "tools/player_driver/desktop.h"
 
 #include <chrono>
 #include <string>
@@ -18,10 +21,9 @@
 
 namespace glintE2e {
 
-// Window titles the program shows.
-extern const char* const SetupTitle;
-extern const char* const PlayerTitle;
-extern const char* const ErrorTitle;
+using playerWindows::ErrorTitle;
+using playerWindows::PlayerTitle;
+using playerWindows::SetupTitle;
 
 // A file or folder of the generated test content ("data.zuo", "glint.mp3",
 // "data", "data/logo.png", ...).
@@ -31,7 +33,8 @@ class PlayerRun {
   public:
     PlayerRun();
 
-    // Xvfb answers and the folders exist; otherwise `failure` says why.
+    // Xvfb answers, the driver is connected to it and the folders exist;
+    // otherwise `failure` says why.
     bool ready() const;
     std::string failure() const;
 
@@ -59,6 +62,10 @@ class PlayerRun {
     // count as one, so a quick double press would only start the closing
     // sequence.
     bool pressEscapeTwice();
+    // In the player window: the pointer to pixel x y, a click on a control.
+    bool movePointer(int x, int y);
+    bool click(playerWindows::Control control);
+    bool screenshot(Screenshot* out) const;
     // True when the player window was unmapped or destroyed within the time.
     bool waitPlayerGone(int timeoutMs) const;
     // True when the program ended within the time, with its wait status.
@@ -70,12 +77,12 @@ class PlayerRun {
     std::string stderrText() const;
     std::string stdoutText() const;
 
-    DesktopDriver& desktop() { return driver; }
+    glintDriver::Desktop& desktop() { return driver; }
 
   private:
     TempFolder scratch;
     XvfbServer server;
-    DesktopDriver driver;
+    glintDriver::Desktop driver;
     TempFolder workFolder;
     ChildProcess program;
     unsigned long player = 0;

@@ -2,37 +2,11 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <utility>
 
 namespace glintE2e {
 
 namespace {
-
-// The next header number of a PPM, skipping white space and comments.
-bool readNumber(const std::vector<uint8_t>& data, size_t* at, int* value) {
-    while (*at < data.size()) {
-        const char c = static_cast<char>(data[*at]);
-        if (c == '#') {
-            while (*at < data.size() && data[*at] != '\n') {
-                ++*at;
-            }
-        } else if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-            ++*at;
-        } else {
-            break;
-        }
-    }
-    long v = 0;
-    size_t digits = 0;
-    while (*at < data.size() && data[*at] >= '0' && data[*at] <= '9' && digits < 6) {
-        v = v * 10 + (data[*at] - '0');
-        ++*at;
-        ++digits;
-    }
-    *value = static_cast<int>(v);
-    return digits > 0;
-}
 
 Rect clipped(Rect r, int w, int h) {
     r.left = std::max(r.left, 0);
@@ -62,30 +36,14 @@ bool close(Rgb a, Rgb b, int tolerance) {
 
 } // namespace
 
-bool Screenshot::loadPpm(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<uint8_t> data{std::istreambuf_iterator<char>(in),
-                                    std::istreambuf_iterator<char>()};
-    pixels.clear();
-    w = h = 0;
-    if (data.size() < 2 || data[0] != 'P' || data[1] != '6') {
+bool Screenshot::assign(int width, int height, std::vector<uint8_t> rgb) {
+    if (width <= 0 || height <= 0 ||
+        rgb.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 3) {
         return false;
     }
-    size_t at = 2;
-    int width = 0, height = 0, maxValue = 0;
-    if (!readNumber(data, &at, &width) || !readNumber(data, &at, &height) ||
-        !readNumber(data, &at, &maxValue) || maxValue != 255 || width <= 0 || height <= 0) {
-        return false;
-    }
-    ++at; // the single white-space byte before the samples
-    const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
-    if (data.size() < at + bytes) {
-        return false;
-    }
-    pixels.assign(data.begin() + static_cast<long>(at),
-                  data.begin() + static_cast<long>(at + bytes));
     w = width;
     h = height;
+    pixels = std::move(rgb);
     return true;
 }
 

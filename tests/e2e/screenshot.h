@@ -1,4 +1,4 @@
-// A picture of the whole X screen, as `import -window root` takes it, with
+// A picture of the whole X screen, as the outside driver captures it, with
 // the colour checks the end-to-end tests make: the share of a region that is
 // close to a colour or darker than a level, and how much of a region's light
 // lettering differs between two pictures. Coordinates are screen pixels,
@@ -22,8 +22,9 @@ struct Rect {
 
 class Screenshot {
   public:
-    // Reads a binary PPM (P6, 8 bits per channel); false when it is not one.
-    bool loadPpm(const std::string& path);
+    // Takes 8-bit RGB rows, top to bottom; false when `rgb` does not hold
+    // width x height pixels.
+    bool assign(int width, int height, std::vector<uint8_t> rgb);
 
     // Black outside the picture.
     Rgb pixel(int x, int y) const;

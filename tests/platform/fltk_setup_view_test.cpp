@@ -26,6 +26,9 @@ using keltraWorks::SetupView;
 
 namespace {
 
+// Not the player's own title: the view must show the caption it is given.
+constexpr char Caption[] = "a test :: Setup";
+
 class FixedModes : public DisplayModeSource {
   public:
     explicit FixedModes(std::vector<int> rates) : rates(std::move(rates)) {}
@@ -130,7 +133,7 @@ bool dialogShownInThisProcess = false;
 TEST(FltkSetupView, EnterAcceptsTheDefaultsInACentredModalDialog) {
     NEED_A_FRESH_DISPLAY();
     FixedModes modes({85, 60});
-    FltkSetupView view;
+    FltkSetupView view(Caption);
     SetupDlg dialog(1024, 768, modes, view);
     // Work started "once the dialog is on screen" is started once, with the
     // dialog mapped and drawn; the key comes after it (or, should it never
@@ -153,7 +156,7 @@ TEST(FltkSetupView, EnterAcceptsTheDefaultsInACentredModalDialog) {
     EXPECT_EQ(script.seen.w, 375);
     EXPECT_EQ(script.seen.h, 278);
     EXPECT_TRUE(script.seen.modal);
-    EXPECT_STREQ(script.seen.caption, "keltraWorks :: Setup");
+    EXPECT_STREQ(script.seen.caption, Caption);
     int sx, sy, sw, sh;
     Fl::screen_xywh(sx, sy, sw, sh, 0);
     EXPECT_NEAR(script.seen.x + script.seen.w / 2, sx + sw / 2, 1);
@@ -169,7 +172,7 @@ TEST(FltkSetupView, EnterAcceptsTheDefaultsInACentredModalDialog) {
 TEST(FltkSetupView, EscapeCancels) {
     NEED_A_FRESH_DISPLAY();
     FixedModes modes({60});
-    FltkSetupView view;
+    FltkSetupView view(Caption);
     SetupDlg dialog(1024, 768, modes, view);
     Script script{FL_Escape, {}};
     Fl::add_timeout(0.1, pressKey, &script);
@@ -185,7 +188,7 @@ TEST(FltkSetupView, EscapeCancels) {
 TEST(FltkSetupView, WithoutModesTheChoicesAreGreyAndWindowedIsTicked) {
     NEED_A_FRESH_DISPLAY();
     FixedModes modes({});
-    FltkSetupView view;
+    FltkSetupView view(Caption);
     SetupDlg dialog(1024, 768, modes, view);
     Script script{FL_Enter, {}};
     Fl::add_timeout(0.1, pressKey, &script);
