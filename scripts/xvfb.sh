@@ -19,7 +19,13 @@ glint_start_xvfb() {
   done
   Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp +extension GLX >/tmp/glint-xvfb-$n.log 2>&1 &
   glint_xvfb_pid=$!
-  trap glint_stop_xvfb EXIT
+  # Keep whatever the calling script already runs on exit (its own clean-up).
+  local previous=""
+  if [ -n "$(trap -p EXIT)" ]; then
+    eval "set -- $(trap -p EXIT)"
+    previous="$3"
+  fi
+  trap "glint_stop_xvfb; $previous" EXIT
   export DISPLAY=":$n"
   local i
   for i in $(seq 1 100); do
