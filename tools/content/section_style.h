@@ -4,7 +4,11 @@
 // Read-only data; safe from any thread.
 #pragma once
 
-#include "tools/content/instruments.h"
+#include "tools/content/atmosphere_bed.h"
+#include "tools/content/drum_kit.h"
+#include "tools/content/fm_voice.h"
+#include "tools/content/pluck_voice.h"
+#include "tools/content/synth_voice.h"
 
 #include <array>
 #include <string>
