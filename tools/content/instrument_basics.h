@@ -27,7 +27,8 @@ inline float fallMul(float seconds) {
 }
 
 // A phase offset of `cycles`, worked out in float. (cyclesToPhase works in
-// double; the instruments were tuned with this one, so it stays.)
+// double; the instruments keep this one because the album's exact samples
+// depend on its rounding.)
 inline uint32_t phaseOffset(float cycles) {
     return uint32_t(int64_t(cycles * 4294967296.0f));
 }
