@@ -305,7 +305,7 @@ void drawCredits(cairo_t* cr) {
     const auto& styles = sectionStyles();
     for (size_t i = 0; i < styles.size(); ++i) {
         char text[96];
-        std::snprintf(text, sizeof text, "%02zu  %s", i + 1, styles[i].title.c_str());
+        std::snprintf(text, sizeof text, "%02zu  %s", i + 1, styles[i].score.title.c_str());
         line(text, 14);
         y -= 4;
     }

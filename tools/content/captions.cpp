@@ -122,7 +122,7 @@ void drawColon(cairo_t* cr) {
 
 void drawTrackName(cairo_t* cr, int number) {
     const auto& styles = sectionStyles();
-    const std::string title = styles[size_t(number - 1) % styles.size()].title;
+    const std::string title = styles[size_t(number - 1) % styles.size()].score.title;
     char digits[8];
     std::snprintf(digits, sizeof digits, "%02d", number);
     TextStyle numberStyle;

@@ -1,499 +1,251 @@
 #include "tools/content/section_style.h"
 
+#include <cassert>
+#include <iterator>
+
 namespace keltraWorks {
 
 namespace {
+
+// The ten pieces are written as one table per layer of the music, each with
+// one row per piece in order; the drum patterns, which most pieces leave
+// mostly empty, are a list of the ones there are.
 
 constexpr std::array<int, 7> Ionian{0, 2, 4, 5, 7, 9, 11};
 constexpr std::array<int, 7> Dorian{0, 2, 3, 5, 7, 9, 10};
 constexpr std::array<int, 7> Aeolian{0, 2, 3, 5, 7, 8, 10};
 constexpr std::array<int, 7> Lydian{0, 2, 4, 6, 7, 9, 11};
 
-SynthPatch warmPad(float cutoff, float level) {
-    SynthPatch p;
-    p.wave1 = Wave::Saw;
-    p.wave2 = Wave::Saw;
-    p.detuneCents = 9;
-    p.mix2 = 0.8f;
-    p.cutoff = cutoff;
-    p.keyTrack = 0.3f;
-    p.resonance = 0.7f;
-    p.attack = 2.2f;
-    p.decay = 1.0f;
-    p.sustain = 1.0f;
-    p.release = 2.8f;
-    p.level = level;
-    return p;
+// Title, tonic, mode, bpm, steps per beat, beats per bar, swing, chord
+// progressions A and B, bars per chord, energy.
+const Score Scores[] = {
+    // 1: slow ambient opening over a drone in D.
+    {"First Light", 50, Lydian, 68, 4, 4, 0, {0, 4, 5, 1}, {5, 3, 0, 4}, 2, 0.5f},
+    // 2: glassy sixteenth arpeggios over a steady pulse in F sharp minor.
+    {"Glass Harbour", 54, Aeolian, 96, 4, 4, 0, {0, 5, 2, 6}, {3, 0, 5, 6}, 2, 0.85f},
+    // 3: half-time pulse, bleeps and a swung bass in A dorian.
+    {"Slow Satellites", 57, Dorian, 84, 4, 4, 0.12f, {0, 3, 0, 6}, {2, 6, 3, 4}, 2, 0.8f},
+    // 4: plucked strings in echoes under rain, E dorian.
+    {"Mirror Rain", 52, Dorian, 110, 4, 4, 0, {0, 2, 6, 3}, {4, 2, 3, 0}, 2, 0.75f},
+    // 5: four on the floor, saw bass and a square lead in C minor.
+    {"Aurora Engine", 48, Aeolian, 120, 4, 4, 0, {0, 5, 2, 6}, {3, 0, 5, 6}, 2, 1.0f},
+    // 6: a slow drone with sparse pulses over mains hum, B flat lydian.
+    {"Quiet Voltage", 46, Lydian, 60, 4, 4, 0, {0, 1, 0, 4}, {5, 1, 0, 0}, 4, 0.4f},
+    // 7: swaying twelve-eight with bubbles, G minor, filtered chords.
+    {"Lanterns Underwater", 55, Aeolian, 76, 3, 4, 0, {0, 3, 5, 4}, {5, 6, 0, 0}, 2, 0.7f},
+    // 8: broken beat and electric-piano chords, E flat major, swung.
+    {"Halflight", 51, Ionian, 100, 4, 4, 0.18f, {1, 4, 0, 5}, {3, 4, 2, 5}, 2, 0.9f},
+    // 9: rolling twelve-eight plucks over the surf, B minor.
+    {"Tidal Memory", 47, Aeolian, 90, 3, 4, 0, {0, 5, 2, 6}, {3, 0, 5, 4}, 2, 0.75f},
+    // 10: the closing glow, back home in D major, no drums.
+    {"Afterglow", 50, Ionian, 66, 4, 4, 0, {3, 0, 4, 5}, {3, 4, 0, 0}, 2, 0.35f},
+};
+
+// Master level, bed and its level, echo in beats and its feedback, reverb
+// size, decay, damping and mix.
+const Mix Mixes[] = {
+    {1.29f, Atmosphere::Wind, 0.05f, 0.75f, 0.45f, 1.8f, 6.5f, 0.4f, 0.75f},
+    {1.57f, Atmosphere::Waves, 0.035f, 0.75f, 0.4f, 1.3f, 3.5f, 0.4f, 0.6f},
+    {1.45f, Atmosphere::Hum, 0.012f, 0.5f, 0.5f, 1.5f, 4.0f, 0.4f, 0.6f},
+    {1.82f, Atmosphere::Rain, 0.035f, 0.75f, 0.5f, 1.2f, 3.0f, 0.4f, 0.6f},
+    {1.47f, Atmosphere::None, 0, 0.75f, 0.35f, 1.0f, 2.2f, 0.4f, 0.45f},
+    {0.98f, Atmosphere::Hum, 0.02f, 1.5f, 0.55f, 2.0f, 8.0f, 0.4f, 0.8f},
+    {1.13f, Atmosphere::Bubbles, 0.03f, 1.0f, 0.45f, 1.6f, 4.5f, 0.6f, 0.6f},
+    {1.58f, Atmosphere::None, 0, 0.5f, 0.3f, 1.1f, 2.6f, 0.4f, 0.5f},
+    {1.74f, Atmosphere::Waves, 0.05f, 1.0f, 0.4f, 1.4f, 3.5f, 0.4f, 0.6f},
+    {1.49f, Atmosphere::Wind, 0.04f, 1.5f, 0.5f, 2.0f, 7.0f, 0.4f, 0.8f},
+};
+
+// Every pad is a warm bed: the second oscillator loud, the cutoff following
+// pitch a little, decaying to full sustain. (Patches are written in the
+// order of SynthPatch's fields.)
+SynthPatch warmPad(Wave wave1, Wave wave2, float detuneCents, float cutoff, float resonance,
+                   float attack, float release, float level) {
+    return {wave1,     wave2,  detuneCents, 0.8f, 0,       cutoff, 0,    0.3f,
+            resonance, attack, 1.0f,        1.0f, release, 0.005f, 0.4f, level};
 }
 
-SynthPatch roundBass(float cutoff, float level) {
-    SynthPatch p;
-    p.wave1 = Wave::Saw;
-    p.wave2 = Wave::Square;
-    p.detuneCents = -4;
-    p.mix2 = 0.4f;
-    p.sub = 0.5f;
-    p.cutoff = cutoff;
-    p.envAmount = cutoff * 1.5f;
-    p.keyTrack = 0.2f;
-    p.resonance = 0.9f;
-    p.attack = 0.004f;
-    p.decay = 0.35f;
-    p.sustain = 0.7f;
-    p.release = 0.12f;
-    p.filterDecay = 0.25f;
-    p.level = level;
-    return p;
+// The pad (first and second wave, detune in cents, cutoff, resonance,
+// attack, release, level), its lowest note and the depth of its sway.
+const PadPart Pads[] = {
+    {warmPad(Wave::Saw, Wave::Saw, 9, 1250, 0.7f, 2.2f, 2.8f, 0.07f), 57, 0},
+    {warmPad(Wave::Triangle, Wave::Saw, 9, 1200, 0.7f, 1.2f, 2.8f, 0.05f), 61, 0},
+    {warmPad(Wave::Saw, Wave::Saw, 14, 950, 0.7f, 2.2f, 2.8f, 0.06f), 57, 0.3f},
+    {warmPad(Wave::Saw, Wave::Triangle, 9, 1000, 0.7f, 2.2f, 2.8f, 0.045f), 59, 0},
+    {warmPad(Wave::Saw, Wave::Saw, 9, 1500, 0.7f, 0.6f, 1.5f, 0.045f), 60, 0.2f},
+    {warmPad(Wave::Saw, Wave::Square, 5, 1000, 0.7f, 4.0f, 4.0f, 0.075f), 53, 0},
+    {warmPad(Wave::Saw, Wave::Saw, 9, 850, 1.8f, 1.0f, 2.8f, 0.07f), 55, 0.8f},
+    {warmPad(Wave::Saw, Wave::Saw, 9, 900, 0.7f, 2.2f, 2.8f, 0.04f), 58, 0},
+    {warmPad(Wave::Saw, Wave::Saw, 9, 1000, 0.7f, 2.2f, 2.8f, 0.06f), 59, 0},
+    {warmPad(Wave::Saw, Wave::Saw, 9, 1150, 0.7f, 3.0f, 3.5f, 0.075f), 57, 0},
+};
+
+// Every bass is round: its first wave over a square a few cents below and
+// a resonant filter that opens on each note.
+SynthPatch roundBass(Wave wave1, float sub, float cutoff, float envAmount, float attack,
+                     float decay, float sustain, float release, float filterDecay, float level) {
+    return {wave1, Wave::Square, -4,    0.4f,    sub,     cutoff, envAmount,   0.2f,
+            0.9f,  attack,       decay, sustain, release, 0.005f, filterDecay, level};
 }
+
+// The bass (first wave, sub level, cutoff, filter envelope in Hz, attack,
+// decay, sustain, release, filter decay, level), its lowest note and its
+// pattern variants.
+const BassPart Basses[] = {
+    {roundBass(Wave::Saw, 0.5f, 260, 390, 0.6f, 0.35f, 0.7f, 1.5f, 0.25f, 0.16f),
+     38,
+     {"R---------------", "R-------5-------"}},
+    {roundBass(Wave::Saw, 0.5f, 320, 480, 0.004f, 0.35f, 0.7f, 0.12f, 0.25f, 0.17f),
+     42,
+     {"R.....R.R.....R.", "R...R...R...5...", "R.....R...O...R."}},
+    {roundBass(Wave::Saw, 0.5f, 240, 900, 0.004f, 0.35f, 0.7f, 0.12f, 0.18f, 0.16f),
+     33,
+     {"R.R.R.R.R.R.R.O.", "R.R.R.R.5.5.R.R.", "R..R..R.R..R..O."}},
+    {roundBass(Wave::Triangle, 0.5f, 300, 450, 0.004f, 0.35f, 0.7f, 0.12f, 0.25f, 0.15f),
+     40,
+     {"R.......R.....5.", "R.....R.....R...", "R.......O......."}},
+    {roundBass(Wave::Saw, 0.6f, 420, 630, 0.004f, 0.15f, 0.5f, 0.12f, 0.25f, 0.15f),
+     36,
+     {"..R...R...R...R.", "R.RR..R.R.RR..R.", "..R...R...O...R."}},
+    {roundBass(Wave::Saw, 0.5f, 200, 300, 1.0f, 0.35f, 0.7f, 2.0f, 0.25f, 0.15f),
+     34,
+     {"R---------------"}},
+    {roundBass(Wave::Sine, 0.5f, 260, 390, 0.004f, 0.35f, 0.7f, 0.12f, 0.25f, 0.16f),
+     43,
+     {"R.....R..5..", "R........R..", "R..R.....O.."}},
+    {roundBass(Wave::Saw, 1.0f, 350, 525, 0.004f, 0.35f, 0.7f, 0.12f, 0.25f, 0.16f),
+     39,
+     {"R.....R...R.5...", "R..R..R...O.....", "R.....5...R...7."}},
+    {roundBass(Wave::Saw, 0.5f, 280, 420, 0.004f, 0.35f, 0.7f, 0.12f, 0.25f, 0.16f),
+     35,
+     {"R.....5.....", "R.....R..O..", "R..5..R..5.."}},
+    {roundBass(Wave::Saw, 0.5f, 220, 330, 0.8f, 0.35f, 0.7f, 2.0f, 0.25f, 0.15f),
+     38,
+     {"R---------------", "R-------5-------"}},
+};
+
+// The arpeggio: its patch (fields as in the patch's declaration; the kind of
+// patch is the instrument), its lowest note and its pattern variants.
+const ArpPart Arps[] = {
+    {FmPatch{3.01f, 0.35f, 0.9f, 0.02f, 0.002f, 2.6f, 0, 1.2f, 0.06f, 4},
+     74,
+     {"0.......2.......", "0...1...2...3...", "r.......r...r..."}},
+    {FmPatch{3.5f, 0.32f, 0.35f, 0.03f, 0.001f, 0.55f, 0, 0.3f, 0.055f, 0},
+     73,
+     {"0213021302130213", "0123432101234321", "02.402.402.4r.r.", "0.2.1.3.0.2.4.3."}},
+    {SynthPatch{Wave::Square, Wave::Square, 1200, 0.25f, 0, 2400, 0, 0.5f, 0.8f, 0.002f, 0.12f, 0,
+                0.1f, 0.005f, 0.4f, 0.045f},
+     79,
+     {"r...r.....r..r..", "r.....r...r.....", "4...2.....5..3.."}},
+    {PluckPatch{0.55f, 0.997f, 0.45f, 0.16f},
+     64,
+     {"0.2.4.2.1.3.5.3.", "02460246r.r.r.r.", "0..2..4..2..1.3.", "4.3.2.1.0.1.2.3."}},
+    {SynthPatch{Wave::Saw, Wave::Saw, 12, 0.5f, 0, 1100, 2600, 0.5f, 1.6f, 0.002f, 0.16f, 0, 0.08f,
+                0.005f, 0.12f, 0.05f},
+     67,
+     {"0123012301230123", "0.1.2.3.4.3.2.1.", "02040204r.r.0204"}},
+    {FmPatch{2.0f, 0.5f, 0.25f, 0.01f, 0.002f, 0.9f, 0, 0.6f, 0.05f, 0},
+     70,
+     {"0.......2.......", "0...............", "0.......r...r..."}},
+    {FmPatch{1.0f, 0.3f, 0.4f, 0.04f, 0.004f, 0.8f, 0, 0.5f, 0.05f, 8},
+     67,
+     {"024024024024", "0.2.4.2.0.r.", "042042r.r.4."}},
+    {FmPatch{1.0f, 0.22f, 0.7f, 0.03f, 0.003f, 1.4f, 0, 0.35f, 0.04f, 5},
+     63,
+     {"0123....0123....", "..0123....0123..", "0123..0123......"}},
+    {PluckPatch{0.7f, 0.996f, 0.35f, 0.15f}, 66, {"012321012321", "024202420242", "0.2.4.r.2.0."}},
+    {FmPatch{4.0f, 0.25f, 1.2f, 0.02f, 0.002f, 3.0f, 0, 1.5f, 0.05f, 3},
+     76,
+     {"0.......4.......", "2...............", "0.......r......."}},
+};
+
+// The lead: its patch (as for the arpeggio), its lowest note and the chance
+// of a note on a strong step.
+const LeadPart Leads[] = {
+    {FmPatch{1.5f, 0.25f, 1.5f, 0.05f, 0.08f, 2.0f, 0.3f, 1.5f, 0.07f, 6}, 69, 0.18f},
+    {FmPatch{2.0f, 0.3f, 0.8f, 0.05f, 0.01f, 1.4f, 0.2f, 0.8f, 0.06f, 5}, 66, 0.22f},
+    {FmPatch{1.0f, 0.45f, 0.6f, 0.08f, 0.03f, 1.0f, 0.4f, 0.5f, 0.06f, 3}, 64, 0.25f},
+    {SynthPatch{Wave::Triangle, Wave::Sine, 1200, 0.3f, 0, 3000, 0, 0.5f, 0.8f, 0.04f, 0.5f, 0.6f,
+                0.5f, 0.005f, 0.4f, 0.07f},
+     76, 0.2f},
+    {SynthPatch{Wave::Square, Wave::Saw, 5, 0.4f, 0, 1800, 1500, 0.5f, 0.8f, 0.01f, 0.4f, 0.55f,
+                0.25f, 0.005f, 0.4f, 0.055f},
+     72, 0.3f},
+    {FmPatch{3.0f, 0.2f, 2.0f, 0.03f, 0.3f, 3.0f, 0.5f, 2.5f, 0.05f, 3}, 77, 0.12f},
+    {FmPatch{2.0f, 0.35f, 1.0f, 0.06f, 0.05f, 1.5f, 0.3f, 1.0f, 0.06f, 7}, 74, 0.2f},
+    {SynthPatch{Wave::Triangle, Wave::Saw, 7, 0.2f, 0, 2200, 0, 0.5f, 0.8f, 0.02f, 0.6f, 0.5f, 0.4f,
+                0.005f, 0.4f, 0.06f},
+     75, 0.28f},
+    {FmPatch{1.0f, 0.5f, 0.5f, 0.1f, 0.02f, 1.2f, 0.4f, 0.6f, 0.055f, 4}, 71, 0.22f},
+    {FmPatch{1.5f, 0.2f, 1.5f, 0.04f, 0.12f, 2.5f, 0.3f, 2.0f, 0.065f, 5}, 69, 0.15f},
+};
+
+// The drum machine's tuning: kick pitch and decay, snare tone, hat tone,
+// level. (The first piece has only a shaker; the sixth and tenth no drums.)
+const DrumKitTuning Kits[] = {
+    {48, 0.45f, 185, 8000, 0.5f},  // First Light
+    {50, 0.45f, 185, 8000, 0.42f}, // Glass Harbour
+    {44, 0.6f, 185, 8000, 0.45f},  // Slow Satellites
+    {52, 0.35f, 185, 8000, 0.38f}, // Mirror Rain
+    {47, 0.32f, 185, 8000, 0.5f},  // Aurora Engine
+    {48, 0.45f, 185, 8000, 0.5f},  // Quiet Voltage
+    {46, 0.5f, 185, 8000, 0.4f},   // Lanterns Underwater
+    {50, 0.4f, 200, 8000, 0.45f},  // Halflight
+    {48, 0.45f, 185, 8000, 0.4f},  // Tidal Memory
+    {48, 0.45f, 185, 8000, 0.5f},  // Afterglow
+};
+
+// The drums' pattern variants: piece (1 to 10), drum, variants. A drum a
+// piece has no row for is silent in it.
+struct DrumRow {
+    int piece;
+    std::vector<std::string> DrumPatterns::*drum;
+    std::vector<std::string> variants;
+};
+const DrumRow Drums[] = {
+    {1, &DrumPatterns::shaker, {"..o...o...o...o.", "..o..o....o..o.."}},
+    {2, &DrumPatterns::kick, {"X.......x.......", "X.......X.....x."}},
+    {2, &DrumPatterns::rim, {"....x.......x...", "....x.......x..o"}},
+    {2, &DrumPatterns::hat, {"..x...x...x...x.", "o.x.o.x.o.x.o.x."}},
+    {2, &DrumPatterns::shaker, {"oxoxoxoxoxoxoxox"}},
+    {3, &DrumPatterns::kick, {"X.........X.....", "X.........X...x."}},
+    {3, &DrumPatterns::snare, {"........X.......", "........X.....-."}},
+    {3, &DrumPatterns::hat, {"..x...x...x...x.", "..x.-.x...x.-.x."}},
+    {3, &DrumPatterns::openHat, {"..............o."}},
+    {4, &DrumPatterns::kick, {"X.....x...X.....", "X.....x...X...x."}},
+    {4, &DrumPatterns::rim, {"....x.......x...", "....x..o....x..."}},
+    {4, &DrumPatterns::hat, {"-x-x-x-x-x-x-x-x", "..x...x...x...x."}},
+    {5, &DrumPatterns::kick, {"X...X...X...X...", "X...X...X...X..o"}},
+    {5, &DrumPatterns::clap, {"....X.......X...", "....X.......X..o"}},
+    {5, &DrumPatterns::hat, {"..x...x...x...x.", "-.x--.x--.x--.x-"}},
+    {5, &DrumPatterns::openHat, {"..o...o...o...o."}},
+    {5, &DrumPatterns::shaker, {"oxoxoxoxoxoxoxox"}},
+    {7, &DrumPatterns::kick, {"X.....x.....", "X.....x..o.."}},
+    {7, &DrumPatterns::rim, {"......x.....", "......x....o"}},
+    {7, &DrumPatterns::shaker, {"oxxoxxoxxoxx", "o.xo.xo.xo.x"}},
+    {8, &DrumPatterns::kick, {"X.....x...X.x...", "X.....x.....X..."}},
+    {8, &DrumPatterns::snare, {"....X.......X..-", "....X..-....X..."}},
+    {8, &DrumPatterns::hat, {"x.x.x.x.x.x.x.x.", "x-x-x-x-x-x-x-xo"}},
+    {8, &DrumPatterns::openHat, {"..............o."}},
+    {9, &DrumPatterns::kick, {"X.....X.....", "X.....X..o.."}},
+    {9, &DrumPatterns::snare, {"......X.....", "......X....-"}},
+    {9, &DrumPatterns::hat, {"x.xx.xx.xx.x", "..x..x..x..x"}},
+};
+
+static_assert(std::size(Scores) == SectionCount && std::size(Mixes) == SectionCount &&
+                  std::size(Pads) == SectionCount && std::size(Basses) == SectionCount &&
+                  std::size(Arps) == SectionCount && std::size(Leads) == SectionCount &&
+                  std::size(Kits) == SectionCount,
+              "every layer has one row per piece");
 
 std::vector<SectionStyle> makeStyles() {
     std::vector<SectionStyle> all;
-
-    { // 1: slow ambient opening over a drone in D.
-        SectionStyle s;
-        s.title = "First Light";
-        s.master = 1.29f;
-        s.root = 50;
-        s.mode = Lydian;
-        s.bpm = 68;
-        s.progressionA = {0, 4, 5, 1};
-        s.progressionB = {5, 3, 0, 4};
-        s.barsPerChord = 2;
-        s.energy = 0.5f;
-        s.pad = warmPad(1250, 0.07f);
-        s.padBase = 57;
-        s.bass = roundBass(260, 0.16f);
-        s.bass.attack = 0.6f;
-        s.bass.release = 1.5f;
-        s.bassBase = 38;
-        s.bassPatterns = {"R---------------", "R-------5-------"};
-        s.arp = ArpInstrument::Fm;
-        s.arpFm = {3.01f, 0.35f, 0.9f, 0.02f, 0.002f, 2.6f, 0, 1.2f, 0.06f, 4};
-        s.arpBase = 74;
-        s.arpPatterns = {"0.......2.......", "0...1...2...3...", "r.......r...r..."};
-        s.lead = LeadInstrument::Fm;
-        s.leadFm = {1.5f, 0.25f, 1.5f, 0.05f, 0.08f, 2.0f, 0.3f, 1.5f, 0.07f, 6};
-        s.leadBase = 69;
-        s.leadDensity = 0.18f;
-        s.drums.shaker = {"..o...o...o...o.", "..o..o....o..o.."};
-        s.drums.hat = {};
-        s.bed = Atmosphere::Wind;
-        s.bedLevel = 0.05f;
-        s.delayBeats = 0.75f;
-        s.delayFeedback = 0.45f;
-        s.reverbSize = 1.8f;
-        s.reverbDecay = 6.5f;
-        s.reverbMix = 0.75f;
-        all.push_back(s);
+    for (size_t i = 0; i < SectionCount; ++i) {
+        all.push_back({Scores[i], Mixes[i], Pads[i], Basses[i], Arps[i], Leads[i], Kits[i], {}});
     }
-    { // 2: glassy sixteenth arpeggios over a steady pulse in F sharp minor.
-        SectionStyle s;
-        s.title = "Glass Harbour";
-        s.master = 1.57f;
-        s.root = 54;
-        s.mode = Aeolian;
-        s.bpm = 96;
-        s.progressionA = {0, 5, 2, 6};
-        s.progressionB = {3, 0, 5, 6};
-        s.energy = 0.85f;
-        s.pad = warmPad(1200, 0.05f);
-        s.pad.wave1 = Wave::Triangle;
-        s.pad.attack = 1.2f;
-        s.padBase = 61;
-        s.bass = roundBass(320, 0.17f);
-        s.bassBase = 42;
-        s.bassPatterns = {"R.....R.R.....R.", "R...R...R...5...", "R.....R...O...R."};
-        s.arp = ArpInstrument::Fm;
-        s.arpFm = {3.5f, 0.32f, 0.35f, 0.03f, 0.001f, 0.55f, 0, 0.3f, 0.055f, 0};
-        s.arpBase = 73;
-        s.arpPatterns = {"0213021302130213", "0123432101234321", "02.402.402.4r.r.",
-                         "0.2.1.3.0.2.4.3."};
-        s.lead = LeadInstrument::Fm;
-        s.leadFm = {2.0f, 0.3f, 0.8f, 0.05f, 0.01f, 1.4f, 0.2f, 0.8f, 0.06f, 5};
-        s.leadBase = 66;
-        s.leadDensity = 0.22f;
-        s.kit.kickPitch = 50;
-        s.kit.level = 0.42f;
-        s.drums.kick = {"X.......x.......", "X.......X.....x."};
-        s.drums.rim = {"....x.......x...", "....x.......x..o"};
-        s.drums.hat = {"..x...x...x...x.", "o.x.o.x.o.x.o.x."};
-        s.drums.shaker = {"oxoxoxoxoxoxoxox"};
-        s.bed = Atmosphere::Waves;
-        s.bedLevel = 0.035f;
-        s.delayBeats = 0.75f;
-        s.delayFeedback = 0.4f;
-        s.reverbSize = 1.3f;
-        s.reverbDecay = 3.5f;
-        all.push_back(s);
-    }
-    { // 3: half-time pulse, bleeps and a swung bass in A dorian.
-        SectionStyle s;
-        s.title = "Slow Satellites";
-        s.master = 1.45f;
-        s.root = 57;
-        s.mode = Dorian;
-        s.bpm = 84;
-        s.swing = 0.12f;
-        s.progressionA = {0, 3, 0, 6};
-        s.progressionB = {2, 6, 3, 4};
-        s.energy = 0.8f;
-        s.pad = warmPad(950, 0.06f);
-        s.pad.detuneCents = 14;
-        s.padBase = 57;
-        s.padWobble = 0.3f;
-        s.bass = roundBass(240, 0.16f);
-        s.bass.envAmount = 900;
-        s.bass.filterDecay = 0.18f;
-        s.bassBase = 33;
-        s.bassPatterns = {"R.R.R.R.R.R.R.O.", "R.R.R.R.5.5.R.R.", "R..R..R.R..R..O."};
-        s.arp = ArpInstrument::Synth;
-        s.arpSynth.wave1 = Wave::Square;
-        s.arpSynth.wave2 = Wave::Square;
-        s.arpSynth.detuneCents = 1200;
-        s.arpSynth.mix2 = 0.25f;
-        s.arpSynth.cutoff = 2400;
-        s.arpSynth.attack = 0.002f;
-        s.arpSynth.decay = 0.12f;
-        s.arpSynth.sustain = 0;
-        s.arpSynth.release = 0.1f;
-        s.arpSynth.level = 0.045f;
-        s.arpBase = 79;
-        s.arpPatterns = {"r...r.....r..r..", "r.....r...r.....", "4...2.....5..3.."};
-        s.lead = LeadInstrument::Fm;
-        s.leadFm = {1.0f, 0.45f, 0.6f, 0.08f, 0.03f, 1.0f, 0.4f, 0.5f, 0.06f, 3};
-        s.leadBase = 64;
-        s.leadDensity = 0.25f;
-        s.kit.kickPitch = 44;
-        s.kit.kickDecay = 0.6f;
-        s.kit.level = 0.45f;
-        s.drums.kick = {"X.........X.....", "X.........X...x."};
-        s.drums.snare = {"........X.......", "........X.....-."};
-        s.drums.hat = {"..x...x...x...x.", "..x.-.x...x.-.x."};
-        s.drums.openHat = {"..............o."};
-        s.bed = Atmosphere::Hum;
-        s.bedLevel = 0.012f;
-        s.delayBeats = 0.5f;
-        s.delayFeedback = 0.5f;
-        s.reverbSize = 1.5f;
-        s.reverbDecay = 4.0f;
-        all.push_back(s);
-    }
-    { // 4: plucked strings in echoes under rain, E dorian.
-        SectionStyle s;
-        s.title = "Mirror Rain";
-        s.master = 1.82f;
-        s.root = 52;
-        s.mode = Dorian;
-        s.bpm = 110;
-        s.progressionA = {0, 2, 6, 3};
-        s.progressionB = {4, 2, 3, 0};
-        s.energy = 0.75f;
-        s.pad = warmPad(1000, 0.045f);
-        s.pad.wave2 = Wave::Triangle;
-        s.padBase = 59;
-        s.bass = roundBass(300, 0.15f);
-        s.bass.wave1 = Wave::Triangle;
-        s.bassBase = 40;
-        s.bassPatterns = {"R.......R.....5.", "R.....R.....R...", "R.......O......."};
-        s.arp = ArpInstrument::Pluck;
-        s.arpPluck = {0.55f, 0.997f, 0.45f, 0.16f};
-        s.arpBase = 64;
-        s.arpPatterns = {"0.2.4.2.1.3.5.3.", "02460246r.r.r.r.", "0..2..4..2..1.3.",
-                         "4.3.2.1.0.1.2.3."};
-        s.lead = LeadInstrument::Synth;
-        s.leadSynth.wave1 = Wave::Triangle;
-        s.leadSynth.wave2 = Wave::Sine;
-        s.leadSynth.detuneCents = 1200;
-        s.leadSynth.mix2 = 0.3f;
-        s.leadSynth.cutoff = 3000;
-        s.leadSynth.attack = 0.04f;
-        s.leadSynth.decay = 0.5f;
-        s.leadSynth.sustain = 0.6f;
-        s.leadSynth.release = 0.5f;
-        s.leadSynth.level = 0.07f;
-        s.leadBase = 76;
-        s.leadDensity = 0.2f;
-        s.kit.kickPitch = 52;
-        s.kit.kickDecay = 0.35f;
-        s.kit.level = 0.38f;
-        s.drums.kick = {"X.....x...X.....", "X.....x...X...x."};
-        s.drums.rim = {"....x.......x...", "....x..o....x..."};
-        s.drums.hat = {"-x-x-x-x-x-x-x-x", "..x...x...x...x."};
-        s.bed = Atmosphere::Rain;
-        s.bedLevel = 0.035f;
-        s.delayBeats = 0.75f;
-        s.delayFeedback = 0.5f;
-        s.reverbSize = 1.2f;
-        s.reverbDecay = 3.0f;
-        all.push_back(s);
-    }
-    { // 5: four on the floor, saw bass and a square lead in C minor.
-        SectionStyle s;
-        s.title = "Aurora Engine";
-        s.master = 1.47f;
-        s.root = 48;
-        s.mode = Aeolian;
-        s.bpm = 120;
-        s.progressionA = {0, 5, 2, 6};
-        s.progressionB = {3, 0, 5, 6};
-        s.energy = 1.0f;
-        s.pad = warmPad(1500, 0.045f);
-        s.pad.attack = 0.6f;
-        s.pad.release = 1.5f;
-        s.padBase = 60;
-        s.padWobble = 0.2f;
-        s.bass = roundBass(420, 0.15f);
-        s.bass.sub = 0.6f;
-        s.bass.decay = 0.15f;
-        s.bass.sustain = 0.5f;
-        s.bassBase = 36;
-        s.bassPatterns = {"..R...R...R...R.", "R.RR..R.R.RR..R.", "..R...R...O...R."};
-        s.arp = ArpInstrument::Synth;
-        s.arpSynth.wave1 = Wave::Saw;
-        s.arpSynth.wave2 = Wave::Saw;
-        s.arpSynth.detuneCents = 12;
-        s.arpSynth.cutoff = 1100;
-        s.arpSynth.envAmount = 2600;
-        s.arpSynth.filterDecay = 0.12f;
-        s.arpSynth.resonance = 1.6f;
-        s.arpSynth.attack = 0.002f;
-        s.arpSynth.decay = 0.16f;
-        s.arpSynth.sustain = 0;
-        s.arpSynth.release = 0.08f;
-        s.arpSynth.level = 0.05f;
-        s.arpBase = 67;
-        s.arpPatterns = {"0123012301230123", "0.1.2.3.4.3.2.1.", "02040204r.r.0204"};
-        s.lead = LeadInstrument::Synth;
-        s.leadSynth.wave1 = Wave::Square;
-        s.leadSynth.wave2 = Wave::Saw;
-        s.leadSynth.detuneCents = 5;
-        s.leadSynth.mix2 = 0.4f;
-        s.leadSynth.cutoff = 1800;
-        s.leadSynth.envAmount = 1500;
-        s.leadSynth.attack = 0.01f;
-        s.leadSynth.decay = 0.4f;
-        s.leadSynth.sustain = 0.55f;
-        s.leadSynth.release = 0.25f;
-        s.leadSynth.level = 0.055f;
-        s.leadBase = 72;
-        s.leadDensity = 0.3f;
-        s.kit.kickPitch = 47;
-        s.kit.kickDecay = 0.32f;
-        s.kit.level = 0.5f;
-        s.drums.kick = {"X...X...X...X...", "X...X...X...X..o"};
-        s.drums.clap = {"....X.......X...", "....X.......X..o"};
-        s.drums.hat = {"..x...x...x...x.", "-.x--.x--.x--.x-"};
-        s.drums.openHat = {"..o...o...o...o."};
-        s.drums.shaker = {"oxoxoxoxoxoxoxox"};
-        s.delayBeats = 0.75f;
-        s.delayFeedback = 0.35f;
-        s.reverbSize = 1.0f;
-        s.reverbDecay = 2.2f;
-        s.reverbMix = 0.45f;
-        all.push_back(s);
-    }
-    { // 6: a slow drone with sparse pulses over mains hum, B flat lydian.
-        SectionStyle s;
-        s.title = "Quiet Voltage";
-        s.master = 0.98f;
-        s.root = 46;
-        s.mode = Lydian;
-        s.bpm = 60;
-        s.progressionA = {0, 1, 0, 4};
-        s.progressionB = {5, 1, 0, 0};
-        s.barsPerChord = 4;
-        s.energy = 0.4f;
-        s.pad = warmPad(1000, 0.075f);
-        s.pad.wave2 = Wave::Square;
-        s.pad.detuneCents = 5;
-        s.pad.attack = 4.0f;
-        s.pad.release = 4.0f;
-        s.padBase = 53;
-        s.bass = roundBass(200, 0.15f);
-        s.bass.attack = 1.0f;
-        s.bass.release = 2.0f;
-        s.bassBase = 34;
-        s.bassPatterns = {"R---------------"};
-        s.arp = ArpInstrument::Fm;
-        s.arpFm = {2.0f, 0.5f, 0.25f, 0.01f, 0.002f, 0.9f, 0, 0.6f, 0.05f, 0};
-        s.arpBase = 70;
-        s.arpPatterns = {"0.......2.......", "0...............", "0.......r...r..."};
-        s.lead = LeadInstrument::Fm;
-        s.leadFm = {3.0f, 0.2f, 2.0f, 0.03f, 0.3f, 3.0f, 0.5f, 2.5f, 0.05f, 3};
-        s.leadBase = 77;
-        s.leadDensity = 0.12f;
-        s.bed = Atmosphere::Hum;
-        s.bedLevel = 0.02f;
-        s.delayBeats = 1.5f;
-        s.delayFeedback = 0.55f;
-        s.reverbSize = 2.0f;
-        s.reverbDecay = 8.0f;
-        s.reverbMix = 0.8f;
-        all.push_back(s);
-    }
-    { // 7: swaying twelve-eight with bubbles, G minor, filtered chords.
-        SectionStyle s;
-        s.title = "Lanterns Underwater";
-        s.master = 1.13f;
-        s.root = 55;
-        s.mode = Aeolian;
-        s.bpm = 76;
-        s.stepsPerBeat = 3;
-        s.progressionA = {0, 3, 5, 4};
-        s.progressionB = {5, 6, 0, 0};
-        s.energy = 0.7f;
-        s.pad = warmPad(850, 0.07f);
-        s.pad.resonance = 1.8f;
-        s.pad.attack = 1.0f;
-        s.padBase = 55;
-        s.padWobble = 0.8f;
-        s.bass = roundBass(260, 0.16f);
-        s.bass.wave1 = Wave::Sine;
-        s.bassBase = 43;
-        s.bassPatterns = {"R.....R..5..", "R........R..", "R..R.....O.."};
-        s.arp = ArpInstrument::Fm;
-        s.arpFm = {1.0f, 0.3f, 0.4f, 0.04f, 0.004f, 0.8f, 0, 0.5f, 0.05f, 8};
-        s.arpBase = 67;
-        s.arpPatterns = {"024024024024", "0.2.4.2.0.r.", "042042r.r.4."};
-        s.lead = LeadInstrument::Fm;
-        s.leadFm = {2.0f, 0.35f, 1.0f, 0.06f, 0.05f, 1.5f, 0.3f, 1.0f, 0.06f, 7};
-        s.leadBase = 74;
-        s.leadDensity = 0.2f;
-        s.kit.kickPitch = 46;
-        s.kit.kickDecay = 0.5f;
-        s.kit.level = 0.4f;
-        s.drums.kick = {"X.....x.....", "X.....x..o.."};
-        s.drums.rim = {"......x.....", "......x....o"};
-        s.drums.shaker = {"oxxoxxoxxoxx", "o.xo.xo.xo.x"};
-        s.bed = Atmosphere::Bubbles;
-        s.bedLevel = 0.03f;
-        s.delayBeats = 1.0f;
-        s.delayFeedback = 0.45f;
-        s.reverbSize = 1.6f;
-        s.reverbDecay = 4.5f;
-        s.reverbDamping = 0.6f;
-        all.push_back(s);
-    }
-    { // 8: broken beat and electric-piano chords, E flat major, swung.
-        SectionStyle s;
-        s.title = "Halflight";
-        s.master = 1.58f;
-        s.root = 51;
-        s.mode = Ionian;
-        s.bpm = 100;
-        s.swing = 0.18f;
-        s.progressionA = {1, 4, 0, 5};
-        s.progressionB = {3, 4, 2, 5};
-        s.energy = 0.9f;
-        s.pad = warmPad(900, 0.04f);
-        s.padBase = 58;
-        s.bass = roundBass(350, 0.16f);
-        s.bass.sub = 1.0f;
-        s.bassBase = 39;
-        s.bassPatterns = {"R.....R...R.5...", "R..R..R...O.....", "R.....5...R...7."};
-        s.arp = ArpInstrument::Fm;
-        s.arpFm = {1.0f, 0.22f, 0.7f, 0.03f, 0.003f, 1.4f, 0, 0.35f, 0.04f, 5};
-        s.arpBase = 63;
-        s.arpPatterns = {"0123....0123....", "..0123....0123..", "0123..0123......"};
-        s.lead = LeadInstrument::Synth;
-        s.leadSynth.wave1 = Wave::Triangle;
-        s.leadSynth.wave2 = Wave::Saw;
-        s.leadSynth.mix2 = 0.2f;
-        s.leadSynth.cutoff = 2200;
-        s.leadSynth.attack = 0.02f;
-        s.leadSynth.decay = 0.6f;
-        s.leadSynth.sustain = 0.5f;
-        s.leadSynth.release = 0.4f;
-        s.leadSynth.level = 0.06f;
-        s.leadBase = 75;
-        s.leadDensity = 0.28f;
-        s.kit.kickPitch = 50;
-        s.kit.kickDecay = 0.4f;
-        s.kit.snareTone = 200;
-        s.kit.level = 0.45f;
-        s.drums.kick = {"X.....x...X.x...", "X.....x.....X..."};
-        s.drums.snare = {"....X.......X..-", "....X..-....X..."};
-        s.drums.hat = {"x.x.x.x.x.x.x.x.", "x-x-x-x-x-x-x-xo"};
-        s.drums.openHat = {"..............o."};
-        s.delayBeats = 0.5f;
-        s.delayFeedback = 0.3f;
-        s.reverbSize = 1.1f;
-        s.reverbDecay = 2.6f;
-        s.reverbMix = 0.5f;
-        all.push_back(s);
-    }
-    { // 9: rolling twelve-eight plucks over the surf, B minor.
-        SectionStyle s;
-        s.title = "Tidal Memory";
-        s.master = 1.74f;
-        s.root = 47;
-        s.mode = Aeolian;
-        s.bpm = 90;
-        s.stepsPerBeat = 3;
-        s.progressionA = {0, 5, 2, 6};
-        s.progressionB = {3, 0, 5, 4};
-        s.energy = 0.75f;
-        s.pad = warmPad(1000, 0.06f);
-        s.padBase = 59;
-        s.bass = roundBass(280, 0.16f);
-        s.bassBase = 35;
-        s.bassPatterns = {"R.....5.....", "R.....R..O..", "R..5..R..5.."};
-        s.arp = ArpInstrument::Pluck;
-        s.arpPluck = {0.7f, 0.996f, 0.35f, 0.15f};
-        s.arpBase = 66;
-        s.arpPatterns = {"012321012321", "024202420242", "0.2.4.r.2.0."};
-        s.lead = LeadInstrument::Fm;
-        s.leadFm = {1.0f, 0.5f, 0.5f, 0.1f, 0.02f, 1.2f, 0.4f, 0.6f, 0.055f, 4};
-        s.leadBase = 71;
-        s.leadDensity = 0.22f;
-        s.kit.kickPitch = 48;
-        s.kit.level = 0.4f;
-        s.drums.kick = {"X.....X.....", "X.....X..o.."};
-        s.drums.snare = {"......X.....", "......X....-"};
-        s.drums.hat = {"x.xx.xx.xx.x", "..x..x..x..x"};
-        s.bed = Atmosphere::Waves;
-        s.bedLevel = 0.05f;
-        s.delayBeats = 1.0f;
-        s.delayFeedback = 0.4f;
-        s.reverbSize = 1.4f;
-        s.reverbDecay = 3.5f;
-        all.push_back(s);
-    }
-    { // 10: the closing glow, back home in D major, no drums.
-        SectionStyle s;
-        s.title = "Afterglow";
-        s.master = 1.49f;
-        s.root = 50;
-        s.mode = Ionian;
-        s.bpm = 66;
-        s.progressionA = {3, 0, 4, 5};
-        s.progressionB = {3, 4, 0, 0};
-        s.energy = 0.35f;
-        s.pad = warmPad(1150, 0.075f);
-        s.pad.attack = 3.0f;
-        s.pad.release = 3.5f;
-        s.padBase = 57;
-        s.bass = roundBass(220, 0.15f);
-        s.bass.attack = 0.8f;
-        s.bass.release = 2.0f;
-        s.bassBase = 38;
-        s.bassPatterns = {"R---------------", "R-------5-------"};
-        s.arp = ArpInstrument::Fm;
-        s.arpFm = {4.0f, 0.25f, 1.2f, 0.02f, 0.002f, 3.0f, 0, 1.5f, 0.05f, 3};
-        s.arpBase = 76;
-        s.arpPatterns = {"0.......4.......", "2...............", "0.......r......."};
-        s.lead = LeadInstrument::Fm;
-        s.leadFm = {1.5f, 0.2f, 1.5f, 0.04f, 0.12f, 2.5f, 0.3f, 2.0f, 0.065f, 5};
-        s.leadBase = 69;
-        s.leadDensity = 0.15f;
-        s.bed = Atmosphere::Wind;
-        s.bedLevel = 0.04f;
-        s.delayBeats = 1.5f;
-        s.delayFeedback = 0.5f;
-        s.reverbSize = 2.0f;
-        s.reverbDecay = 7.0f;
-        s.reverbMix = 0.8f;
-        all.push_back(s);
+    for (const DrumRow& row : Drums) {
+        assert(row.piece >= 1 && row.piece <= SectionCount);
+        all[size_t(row.piece - 1)].drums.*row.drum = row.variants;
     }
     return all;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <variant>
 
 namespace keltraWorks {
 
@@ -55,19 +56,20 @@ float raisedCosine(double u) {
 } // namespace
 
 SectionSynth::SectionSynth(const SectionStyle& s, int64_t length, uint64_t seed)
-    : style(s), frames(std::max<int64_t>(length, 0)), stepsPerBar(s.stepsPerBeat * s.beatsPerBar),
-      stepFrames(60.0 / s.bpm / s.stepsPerBeat * SampleRate),
+    : style(s), frames(std::max<int64_t>(length, 0)),
+      stepsPerBar(s.score.stepsPerBeat * s.score.beatsPerBar),
+      stepFrames(60.0 / s.score.bpm / s.score.stepsPerBeat * SampleRate),
       // Fades are short against the piece: a long piece gets a slow
       // eight-second fade-out, a short one (the test mode) a quick one.
       fadeIn(std::min<int64_t>(int64_t(2.5 * SampleRate), frames * 6 / 100)),
       fadeOut(std::min<int64_t>(int64_t(8.0 * SampleRate), frames * 12 / 100)), rnd(seed) {
     planArrangement(seed);
     drums.configure(style.kit);
-    pad.configure(style.pad);
-    bed.configure(style.bed, style.bedLevel, uint32_t(seed));
-    const float beat = 60.0f / style.bpm;
-    echo.configure(std::min(style.delayBeats * beat, 1.9f), style.delayFeedback, 3200);
-    reverb.configure(style.reverbSize, style.reverbDecay, style.reverbDamping);
+    pad.configure(style.pad.patch);
+    bed.configure(style.mix.bed, style.mix.bedLevel, uint32_t(seed));
+    const float beat = 60.0f / style.score.bpm;
+    echo.configure(std::min(style.mix.delayBeats * beat, 1.9f), style.mix.delayFeedback, 3200);
+    reverb.configure(style.mix.reverbSize, style.mix.reverbDecay, style.mix.reverbDamping);
     slowLfo = uint32_t(seed * 2654435761u);
 }
 
@@ -90,7 +92,7 @@ void SectionSynth::planArrangement(uint64_t seed) {
         if (i > 0 && i + 1 < count && plan.chance(0.15)) {
             intensity -= 0.3;
         }
-        p.intensity = float(std::clamp(intensity, 0.05, 1.0) * style.energy);
+        p.intensity = float(std::clamp(intensity, 0.05, 1.0) * style.score.energy);
         p.useB = (i % 4 >= 2) != plan.chance(0.2);
         p.fill = plan.chance(0.45);
         p.lead = plan.chance(0.7);
@@ -101,12 +103,12 @@ void SectionSynth::planArrangement(uint64_t seed) {
         p.openHat = pick(plan, style.drums.openHat);
         p.shaker = pick(plan, style.drums.shaker);
         p.rim = pick(plan, style.drums.rim);
-        p.bass = pick(plan, style.bassPatterns);
-        p.arp = pick(plan, style.arpPatterns);
+        p.bass = pick(plan, style.bass.patterns);
+        p.arp = pick(plan, style.arp.patterns);
         // Now and then the arpeggio moves an octave (upward only from low
         // registers, where it cannot turn shrill).
         if (plan.chance(0.2)) {
-            p.arpShift = (style.arpBase < 72 && plan.chance(0.5)) ? 12 : -12;
+            p.arpShift = (style.arp.base < 72 && plan.chance(0.5)) ? 12 : -12;
         }
         // Every few phrases the harmony turns to start from another chord.
         if (i >= 4 && plan.chance(0.35)) {
@@ -120,7 +122,7 @@ void SectionSynth::planArrangement(uint64_t seed) {
     std::vector<LeadNote> motif;
     for (Phrase& p : phrases) {
         if (motif.empty() || plan.chance(0.4)) {
-            motif = makeMotif(style.leadDensity);
+            motif = makeMotif(style.lead.density);
         }
         p.motif = motif;
         p.answer = motif;
@@ -137,7 +139,7 @@ std::vector<SectionSynth::LeadNote> SectionSynth::makeMotif(float density) {
     const int steps = 2 * stepsPerBar;
     int degree = rnd.below(3) * 2; // start on a chord tone
     for (int s = 0; s < steps; ++s) {
-        const bool onBeat = s % style.stepsPerBeat == 0;
+        const bool onBeat = s % style.score.stepsPerBeat == 0;
         const bool downBeat = s % stepsPerBar == 0;
         const float chance = density * (downBeat ? 1.6f : onBeat ? 1.0f : 0.3f);
         if (!rnd.chance(chance)) {
@@ -148,7 +150,7 @@ std::vector<SectionSynth::LeadNote> SectionSynth::makeMotif(float density) {
         if (onBeat && (degree % 2 != 0) && rnd.chance(0.6)) {
             degree += 1; // strong steps lean toward chord tones
         }
-        notes.push_back({s, degree, 1 + rnd.below(std::max(1, style.stepsPerBeat * 2))});
+        notes.push_back({s, degree, 1 + rnd.below(std::max(1, style.score.stepsPerBeat * 2))});
     }
     return notes;
 }
@@ -156,7 +158,7 @@ std::vector<SectionSynth::LeadNote> SectionSynth::makeMotif(float density) {
 int SectionSynth::pitchOf(int degree) const {
     const int octave = (degree >= 0 ? degree / 7 : (degree - 6) / 7);
     const int index = degree - octave * 7;
-    return style.root + style.mode[size_t(index)] + 12 * octave;
+    return style.score.root + style.score.mode[size_t(index)] + 12 * octave;
 }
 
 int SectionSynth::noteOf(int degree, int base) const {
@@ -179,7 +181,7 @@ void SectionSynth::changeChord(int degree) {
     // voices move as little as possible from one chord to the next.
     int notes[4];
     for (int k = 0; k < 4; ++k) {
-        notes[k] = noteOf(degree + 2 * k, style.padBase);
+        notes[k] = noteOf(degree + 2 * k, style.pad.base);
     }
     std::sort(notes, notes + 4);
     pad.playChord(notes, 4);
@@ -204,10 +206,10 @@ void SectionSynth::playDrums(const Phrase& p, int barStep, bool lastBar) {
     hit(Drum::Shaker, style.drums.shaker, p.shaker, ShakerFrom);
     hit(Drum::Rim, style.drums.rim, p.rim, HatFrom);
     // A fill on the last beat of a phrase leads into the next one.
-    if (p.fill && lastBar && in >= SnareFrom && barStep >= stepsPerBar - style.stepsPerBeat) {
+    if (p.fill && lastBar && in >= SnareFrom && barStep >= stepsPerBar - style.score.stepsPerBeat) {
         const bool hasSnare = !style.drums.snare.empty();
         const bool hasRim = !style.drums.rim.empty();
-        const float v = 0.35f + 0.15f * float(barStep - (stepsPerBar - style.stepsPerBeat));
+        const float v = 0.35f + 0.15f * float(barStep - (stepsPerBar - style.score.stepsPerBeat));
         if (hasSnare) {
             drums.trigger(Drum::Snare, v);
         } else if (!style.drums.clap.empty()) {
@@ -227,16 +229,17 @@ void SectionSynth::step() {
     const float in = p.intensity;
 
     // Harmony.
-    const std::vector<int>& progression =
-        p.useB && !style.progressionB.empty() ? style.progressionB : style.progressionA;
-    const int chordSlot = int(bar / style.barsPerChord + p.rotate) % int(progression.size());
+    const std::vector<int>& progression = p.useB && !style.score.progressionB.empty()
+                                              ? style.score.progressionB
+                                              : style.score.progressionA;
+    const int chordSlot = int(bar / style.score.barsPerChord + p.rotate) % int(progression.size());
     if (barStep == 0) {
         changeChord(progression[size_t(chordSlot)]);
     }
     const int chord = chordDegree;
 
     // Bass.
-    const char b = in >= BassFrom ? patternAt(style.bassPatterns, p.bass, barStep) : '.';
+    const char b = in >= BassFrom ? patternAt(style.bass.patterns, p.bass, barStep) : '.';
     if (b != '-') {
         if (b == '.' && bassNote >= 0) {
             bass.noteOff();
@@ -253,23 +256,23 @@ void SectionSynth::step() {
             } else if (b == 'O') {
                 lift = 12;
             }
-            const int root = noteOf(chord, style.bassBase);
-            int note = noteOf(degree, style.bassBase);
+            const int root = noteOf(chord, style.bass.base);
+            int note = noteOf(degree, style.bass.base);
             if (note < root) {
                 note += 12;
             }
             bassNote = note + lift;
-            bass.noteOn(style.bass, float(bassNote), b == 'R' ? 1.0f : 0.85f, 0);
+            bass.noteOn(style.bass.patch, float(bassNote), b == 'R' ? 1.0f : 0.85f, 0);
         }
     }
 
     // Arpeggio over the chord's notes across two octaves.
-    if (in >= ArpFrom && style.arp != ArpInstrument::None) {
-        const char a = patternAt(style.arpPatterns, p.arp, barStep);
+    if (in >= ArpFrom && !std::holds_alternative<std::monostate>(style.arp.patch)) {
+        const char a = patternAt(style.arp.patterns, p.arp, barStep);
         if (a != '.') {
             int notes[8];
             for (int k = 0; k < 4; ++k) {
-                notes[k] = noteOf(chord + 2 * k, style.arpBase + p.arpShift);
+                notes[k] = noteOf(chord + 2 * k, style.arp.base + p.arpShift);
             }
             std::sort(notes, notes + 4);
             for (int k = 0; k < 4; ++k) {
@@ -277,30 +280,22 @@ void SectionSynth::step() {
             }
             const int index = a == 'r' ? rnd.below(6) : std::clamp(a - '0', 0, 7);
             const float note = float(notes[index]);
-            const float velocity = (barStep % style.stepsPerBeat == 0 ? 1.0f : 0.78f) *
+            const float velocity = (barStep % style.score.stepsPerBeat == 0 ? 1.0f : 0.78f) *
                                    float(0.85 + 0.15 * rnd.uniform());
             const float pan = float(rnd.range(-0.6, 0.6));
-            switch (style.arp) {
-            case ArpInstrument::Fm:
-                arpFm.take().noteOn(style.arpFm, note, velocity, pan);
-                break;
-            case ArpInstrument::Pluck:
-                arpPluck.take().noteOn(style.arpPluck, note, velocity, pan);
-                break;
-            case ArpInstrument::Synth: {
-                SynthVoice& v = arpSynth.take();
-                v.noteOn(style.arpSynth, note, velocity, pan);
-                break;
-            }
-            default:
-                break;
+            if (const auto* fm = std::get_if<FmPatch>(&style.arp.patch)) {
+                arpFm.take().noteOn(*fm, note, velocity, pan);
+            } else if (const auto* pluck = std::get_if<PluckPatch>(&style.arp.patch)) {
+                arpPluck.take().noteOn(*pluck, note, velocity, pan);
+            } else if (const auto* synth = std::get_if<SynthPatch>(&style.arp.patch)) {
+                arpSynth.take().noteOn(*synth, note, velocity, pan);
             }
         }
     }
 
     // Lead: the motif in bars 1-2 and 5-6 of the phrase, its answer in 3-4
     // and 7-8, always moving with the chord underneath.
-    if (style.lead != LeadInstrument::None) {
+    if (!std::holds_alternative<std::monostate>(style.lead.patch)) {
         if (leadNoteOff > 0 && --leadNoteOff == 0) {
             leadSynth.noteOff();
             for (auto& v : leadFm.voices) {
@@ -316,12 +311,12 @@ void SectionSynth::step() {
                 }
                 // The chord's root sits in the lead's octave and the motif keeps
                 // its own leaps above it.
-                const float note = float(noteOf(chord, style.leadBase) + pitchOf(chord + n.degree) -
-                                         pitchOf(chord));
-                if (style.lead == LeadInstrument::Fm) {
-                    leadFm.take().noteOn(style.leadFm, note, 0.9f, 0.1f);
-                } else {
-                    leadSynth.noteOn(style.leadSynth, note, 0.9f, 0.1f);
+                const float note = float(noteOf(chord, style.lead.base) +
+                                         pitchOf(chord + n.degree) - pitchOf(chord));
+                if (const auto* fm = std::get_if<FmPatch>(&style.lead.patch)) {
+                    leadFm.take().noteOn(*fm, note, 0.9f, 0.1f);
+                } else if (const auto* synth = std::get_if<SynthPatch>(&style.lead.patch)) {
+                    leadSynth.noteOn(*synth, note, 0.9f, 0.1f);
                 }
                 leadNoteOff = n.length;
             }
@@ -355,7 +350,7 @@ void SectionSynth::render(float* left, float* right, int n) {
             step();
             ++stepIndex;
             // Swing delays every second step by a fraction of a step.
-            const double swing = (stepIndex % 2 == 1) ? style.swing * stepFrames : 0.0;
+            const double swing = (stepIndex % 2 == 1) ? style.score.swing * stepFrames : 0.0;
             nextStepAt = int64_t(std::llround(double(stepIndex) * stepFrames + swing));
         }
         int64_t chunk = std::min<int64_t>(
@@ -383,7 +378,7 @@ void SectionSynth::renderBlock(float* left, float* right, int n) {
     const float sway = sineAt(wobbleLfo);
     wobbleLfo += cyclesToPhase(float(n) / float(2 * stepsPerBar * stepFrames));
     brightness = std::max(0.3f, 0.7f + 0.5f * smoothIntensity + 0.2f * breath +
-                                     0.45f * style.padWobble * sway);
+                                    0.45f * style.pad.wobble * sway);
 
     // Each layer is drawn on its own, then sent dry, to the echo and to the
     // reverb in its own proportions.
@@ -445,14 +440,14 @@ void SectionSynth::renderBlock(float* left, float* right, int n) {
     echo.process(echoL, echoR, dryL, dryR, n);
     float wetL[MaxBlock] = {}, wetR[MaxBlock] = {};
     reverb.process(roomL, roomR, wetL, wetR, n);
-    const float mix = style.reverbMix * 0.5f;
+    const float mix = style.mix.reverbMix * 0.5f;
     // A gentle high-pass at 25 Hz keeps rumble and any offset out of the
     // mix; then the piece's fades and level.
     constexpr float RumbleA = 2.0f * Pi * 25.0f / SampleRate;
     // Between the fades the envelope is exactly 1, so the gain is the
     // master level for the whole block.
     const bool steady = position >= fadeIn && frames - (position + n - 1) >= fadeOut;
-    const float master = style.master;
+    const float master = style.mix.master;
     // The filter runs in locals, which the stores to `left` and `right`
     // cannot alias.
     float lowL = rumbleL, lowR = rumbleR;

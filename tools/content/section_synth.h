@@ -8,10 +8,16 @@
 // length and seed. One thread per object.
 #pragma once
 
+#include "tools/content/atmosphere_bed.h"
+#include "tools/content/drum_kit.h"
 #include "tools/content/effects.h"
-#include "tools/content/instruments.h"
+#include "tools/content/fm_voice.h"
+#include "tools/content/pad_instrument.h"
+#include "tools/content/pluck_voice.h"
 #include "tools/content/random.h"
 #include "tools/content/section_style.h"
+#include "tools/content/synth_voice.h"
+#include "tools/content/voice_pool.h"
 
 #include <cstdint>
 #include <vector>
@@ -75,7 +81,7 @@ class SectionSynth {
     float brightness = 1;
     uint32_t slowLfo = 0, wobbleLfo = 0;
     float smoothIntensity = 0;
-    float rumbleL = 0, rumbleR = 0;  // low-passed output, taken off as rumble
+    float rumbleL = 0, rumbleR = 0; // low-passed output, taken off as rumble
 
     PadInstrument pad;
     SynthVoice bass;

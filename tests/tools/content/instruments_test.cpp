@@ -1,6 +1,10 @@
+#include "tools/content/drum_kit.h"
 #include "tools/content/dsp.h"
 #include "tools/content/effects.h"
-#include "tools/content/instruments.h"
+#include "tools/content/fm_voice.h"
+#include "tools/content/pad_instrument.h"
+#include "tools/content/pluck_voice.h"
+#include "tools/content/synth_voice.h"
 
 #include <gtest/gtest.h>
 

@@ -27,9 +27,9 @@ TEST(SectionStyles, PatternsAndHarmonyAreWellFormed) {
     ASSERT_EQ(styles.size(), size_t(SectionCount));
     std::set<std::string> titles;
     for (const SectionStyle& s : styles) {
-        SCOPED_TRACE(s.title);
-        titles.insert(s.title);
-        const size_t steps = size_t(s.stepsPerBeat * s.beatsPerBar);
+        SCOPED_TRACE(s.score.title);
+        titles.insert(s.score.title);
+        const size_t steps = size_t(s.score.stepsPerBeat * s.score.beatsPerBar);
         const std::string hits = "Xxo-.";
         expectPatterns(s.drums.kick, steps, hits, "kick");
         expectPatterns(s.drums.snare, steps, hits, "snare");
@@ -38,17 +38,17 @@ TEST(SectionStyles, PatternsAndHarmonyAreWellFormed) {
         expectPatterns(s.drums.openHat, steps, hits, "open hat");
         expectPatterns(s.drums.shaker, steps, hits, "shaker");
         expectPatterns(s.drums.rim, steps, hits, "rim");
-        expectPatterns(s.bassPatterns, steps, "R357O-.", "bass");
-        expectPatterns(s.arpPatterns, steps, "01234567r.", "arpeggio");
-        EXPECT_FALSE(s.progressionA.empty());
-        for (const auto* progression : {&s.progressionA, &s.progressionB}) {
+        expectPatterns(s.bass.patterns, steps, "R357O-.", "bass");
+        expectPatterns(s.arp.patterns, steps, "01234567r.", "arpeggio");
+        EXPECT_FALSE(s.score.progressionA.empty());
+        for (const auto* progression : {&s.score.progressionA, &s.score.progressionB}) {
             for (int degree : *progression) {
                 EXPECT_GE(degree, 0);
                 EXPECT_LE(degree, 6);
             }
         }
-        for (size_t i = 1; i < s.mode.size(); ++i) {
-            EXPECT_GT(s.mode[i], s.mode[i - 1]);
+        for (size_t i = 1; i < s.score.mode.size(); ++i) {
+            EXPECT_GT(s.score.mode[i], s.score.mode[i - 1]);
         }
     }
     EXPECT_EQ(titles.size(), size_t(SectionCount));
