@@ -113,16 +113,9 @@ RecordedCall& RecordingRenderer::record(const std::string& op, std::vector<float
     call.op = op;
     call.args = std::move(args);
     call.text = text;
-    call.texture = state.texture;
-    call.color = state.color;
-    call.blend = state.blend;
-    call.blendSource = state.blendSource;
-    call.blendDestination = state.blendDestination;
-    call.polygonMode = state.polygonMode;
-    call.lineWidth = state.lineWidth;
+    static_cast<RecordedState&>(call) = state;
     call.depth = stateDepth();
     call.inBatch = inBatch;
-    call.transform = state.transform;
     log.push_back(std::move(call));
     return log.back();
 }

@@ -41,13 +41,8 @@ struct Transform2D {
     vector2 map(vector2 p) const { return vector2(a * p.x + c * p.y + tx, b * p.x + d * p.y + ty); }
 };
 
-struct RecordedCall {
-    std::string op;
-    std::vector<float> args;
-    std::string text;
-    float result = 0; // the return value (bool as 0/1) of operations that have one
-
-    // State when the call was made.
+// The drawing state the recording renderer keeps, as pushState saves it.
+struct RecordedState {
     int texture = 0;
     vector4 color{1, 1, 1, 1};
     bool blend = false;
@@ -55,9 +50,17 @@ struct RecordedCall {
     int blendDestination = BlendZero;
     int polygonMode = PolygonFill;
     float lineWidth = 1;
-    int depth = 0; // pushState nesting
-    bool inBatch = false;
     Transform2D transform;
+};
+
+// One call, with the state in force when it was made.
+struct RecordedCall : RecordedState {
+    std::string op;
+    std::vector<float> args;
+    std::string text;
+    float result = 0; // the return value (bool as 0/1) of operations that have one
+    int depth = 0;    // pushState nesting
+    bool inBatch = false;
 
     float arg(size_t i) const { return i < args.size() ? args[i] : 0.0f; }
     // args 0..3 as (left, top, right, bottom), for drawRect.
@@ -149,16 +152,6 @@ class RecordingRenderer : public Renderer {
     bool isAvailable() override;
 
   private:
-    struct State {
-        int texture = 0;
-        vector4 color{1, 1, 1, 1};
-        bool blend = false;
-        int blendSource = BlendOne;
-        int blendDestination = BlendZero;
-        int polygonMode = PolygonFill;
-        float lineWidth = 1;
-        Transform2D transform;
-    };
     struct PictureSize {
         int width = 0;
         int height = 0;
@@ -172,8 +165,8 @@ class RecordingRenderer : public Renderer {
     int addTextureRecord(ImageInfo record);
 
     std::vector<RecordedCall> log;
-    State state;
-    std::vector<State> saved;
+    RecordedState state;
+    std::vector<RecordedState> saved;
     std::vector<bool> deleted; // parallel to textureInfos
     std::map<std::string, PictureSize> pictureSizes;
     bool availableFlag = true;
