@@ -216,14 +216,6 @@ void RenderGL::translate(float x, float y) {
     glTranslatef(x, y, 0.0f);
 }
 
-void RenderGL::translate(vector2 offset) {
-    if (recording) {
-        record(FrameRecording::Op::Translate, 0, 0, {offset.x, offset.y});
-        return;
-    }
-    glTranslatef(offset.x, offset.y, 0.0f);
-}
-
 // The z factor is 0 on purpose: the scene is flat and callers expect it.
 void RenderGL::scale(float x, float y) {
     if (recording) {
@@ -231,14 +223,6 @@ void RenderGL::scale(float x, float y) {
         return;
     }
     glScalef(x, y, 0.0f);
-}
-
-void RenderGL::scale(vector2 factor) {
-    if (recording) {
-        record(FrameRecording::Op::Scale, 0, 0, {factor.x, factor.y});
-        return;
-    }
-    glScalef(factor.x, factor.y, 0.0f);
 }
 
 void RenderGL::rotate(float degrees) {
@@ -287,28 +271,12 @@ bool RenderGL::end() {
     return true;
 }
 
-void RenderGL::vertex(vector2 point) {
-    if (recording) {
-        record(FrameRecording::Op::Vertex, 0, 0, {point.x, point.y});
-        return;
-    }
-    glVertex2f(point.x, point.y);
-}
-
 void RenderGL::vertex(float x, float y) {
     if (recording) {
         record(FrameRecording::Op::Vertex, 0, 0, {x, y});
         return;
     }
     glVertex2f(x, y);
-}
-
-void RenderGL::texCoord(vector2 coord) {
-    if (recording) {
-        record(FrameRecording::Op::TexCoord, 0, 0, {coord.x, coord.y});
-        return;
-    }
-    glTexCoord2f(coord.x, coord.y);
 }
 
 void RenderGL::texCoord(float s, float t) {
@@ -559,14 +527,6 @@ void RenderGL::drawRect(vector2 topLeft, vector2 bottomRight, vector2 extent) {
              vector2(topLeft.x, bottomRight.y), extent);
 }
 
-void RenderGL::setColor(vector4 colour) {
-    if (recording) {
-        record(FrameRecording::Op::Color, 0, 0, {colour.x, colour.y, colour.z, colour.w});
-        return;
-    }
-    glColor4f(colour.x, colour.y, colour.z, colour.w);
-}
-
 void RenderGL::setColor(float r, float g, float b, float a) {
     if (recording) {
         record(FrameRecording::Op::Color, 0, 0, {r, g, b, a});
@@ -655,10 +615,6 @@ void RenderGL::drawText(int font, float x, float y, std::string text) {
     glListBase(fontListBases[size_t(font)]);
     glCallLists(static_cast<GLsizei>(text.size()), GL_UNSIGNED_BYTE, text.data());
     glPopAttrib();
-}
-
-void RenderGL::drawText(int font, vector2 position, std::string text) {
-    drawText(font, position.x, position.y, text);
 }
 
 void RenderGL::pushState() {

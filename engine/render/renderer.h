@@ -1,4 +1,4 @@
-// The engine's abstract drawing interface: 42 virtual operations covering
+// The engine's abstract drawing interface: virtual operations covering
 // context set-up, a fixed 2D orthographic projection, matrix and attribute
 // state, immediate-mode primitives, textured rectangles, colour and blending,
 // bitmap text, textures, raw images and fonts. RenderGL is the OpenGL back
@@ -108,7 +108,11 @@ class Renderer {
     bool decodeImage(std::FILE* stream, int32_t byteCount, int32_t* width, int32_t* height,
                      int32_t* bitsPerPixel, uint8_t** pixels);
 
-    // --- the 42 virtual operations ---
+    // --- the virtual operations ---
+    // Each vector form below forwards to the number form beside it, so a
+    // back end overrides the number form only (and names the vector form in
+    // its own scope with a using-declaration).
+    //
     // Context: base sets status 1 and fails; destroyContext sets status 2.
     virtual bool createContext(SDL_Window* window);
     virtual void destroyContext();
@@ -118,16 +122,16 @@ class Renderer {
     // Matrices (the modelview in normal use).
     virtual void loadIdentity() = 0;
     virtual void translate(float x, float y) = 0;
-    virtual void translate(vector2 offset) = 0;
+    void translate(vector2 offset) { translate(offset.x, offset.y); }
     virtual void scale(float x, float y) = 0; // the z factor is 0
-    virtual void scale(vector2 factor) = 0;
+    void scale(vector2 factor) { scale(factor.x, factor.y); }
     virtual void rotate(float degrees) = 0;
     // Batches: begin fails inside a batch, end fails outside one.
     virtual bool begin(int primitive) = 0;
     virtual bool end() = 0;
-    virtual void vertex(vector2 point) = 0;
+    void vertex(vector2 point) { vertex(point.x, point.y); }
     virtual void vertex(float x, float y) = 0;
-    virtual void texCoord(vector2 coord) = 0;
+    void texCoord(vector2 coord) { texCoord(coord.x, coord.y); }
     virtual void texCoord(float s, float t) = 0;
     // Self-contained textured primitives; they draw nothing inside a batch.
     // The quad maps a to (0, 0), b to (extent.x, 0), c to the extent and d to
@@ -139,7 +143,7 @@ class Renderer {
     virtual void drawRect(vector2 topLeft, vector2 bottomRight, int texture) = 0;
     virtual void drawRect(vector2 topLeft, vector2 bottomRight, vector2 extent) = 0;
     // Colour and blending (red, green, blue, alpha, each 0..1).
-    virtual void setColor(vector4 colour) = 0;
+    void setColor(vector4 colour) { setColor(colour.x, colour.y, colour.z, colour.w); }
     virtual void setColor(float r, float g, float b, float a) = 0;
     virtual void setBlend(int source, int destination) = 0;
     virtual void disableBlend() = 0;
@@ -152,7 +156,9 @@ class Renderer {
     // Single-byte (Windows-1252) text from the baseline origin, in the
     // current colour. Bad font index or empty text draws nothing.
     virtual void drawText(int font, float x, float y, std::string text) = 0;
-    virtual void drawText(int font, vector2 position, std::string text) = 0;
+    void drawText(int font, vector2 position, std::string text) {
+        drawText(font, position.x, position.y, std::move(text));
+    }
     // Save/restore every attribute and the modelview matrix.
     virtual void pushState() = 0;
     virtual void popState() = 0;

@@ -182,17 +182,9 @@ void RecordingRenderer::translate(float x, float y) {
     multiply(Transform2D{1, 0, 0, 1, x, y});
 }
 
-void RecordingRenderer::translate(vector2 offset) {
-    translate(offset.x, offset.y);
-}
-
 void RecordingRenderer::scale(float x, float y) {
     record("scale", {x, y});
     multiply(Transform2D{x, 0, 0, y, 0, 0});
-}
-
-void RecordingRenderer::scale(vector2 factor) {
-    scale(factor.x, factor.y);
 }
 
 void RecordingRenderer::rotate(float degrees) {
@@ -223,16 +215,8 @@ bool RecordingRenderer::end() {
     return true;
 }
 
-void RecordingRenderer::vertex(vector2 point) {
-    vertex(point.x, point.y);
-}
-
 void RecordingRenderer::vertex(float x, float y) {
     record("vertex", {x, y});
-}
-
-void RecordingRenderer::texCoord(vector2 coord) {
-    texCoord(coord.x, coord.y);
 }
 
 void RecordingRenderer::texCoord(float s, float t) {
@@ -253,10 +237,6 @@ void RecordingRenderer::drawRect(vector2 topLeft, vector2 bottomRight, int textu
 
 void RecordingRenderer::drawRect(vector2 topLeft, vector2 bottomRight, vector2 extent) {
     record("drawRect", {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y, extent.x, extent.y});
-}
-
-void RecordingRenderer::setColor(vector4 colour) {
-    setColor(colour.x, colour.y, colour.z, colour.w);
 }
 
 void RecordingRenderer::setColor(float r, float g, float b, float a) {
@@ -300,10 +280,6 @@ void RecordingRenderer::setLineWidth(float width) {
 
 void RecordingRenderer::drawText(int font, float x, float y, std::string text) {
     record("drawText", {float(font), x, y}, text);
-}
-
-void RecordingRenderer::drawText(int font, vector2 position, std::string text) {
-    drawText(font, position.x, position.y, std::move(text));
 }
 
 void RecordingRenderer::pushState() {
