@@ -4,7 +4,6 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <SDL.h>
 
 #include <algorithm>
 #include <cmath>
@@ -18,19 +17,6 @@
 namespace keltraWorks {
 
 namespace {
-
-struct PixelSize {
-    int32_t width = 0;
-    int32_t height = 0;
-};
-
-PixelSize drawableSize(SDL_Window* window) {
-    PixelSize size;
-    if (window != nullptr) {
-        SDL_GL_GetDrawableSize(window, &size.width, &size.height);
-    }
-    return size;
-}
 
 // Factor numbers 0..9 name the GL factors; anything else is taken to be a GL
 // factor value already.
@@ -80,78 +66,33 @@ void clearGlErrors() {
 
 } // namespace
 
-bool RenderGL::requestPixelFormat() {
-    const std::pair<SDL_GLattr, int> attributes[] = {
-        {SDL_GL_RED_SIZE, 8},
-        {SDL_GL_GREEN_SIZE, 8},
-        {SDL_GL_BLUE_SIZE, 8},
-        {SDL_GL_ALPHA_SIZE, 0},
-        {SDL_GL_DEPTH_SIZE, 0},
-        {SDL_GL_STENCIL_SIZE, 0},
-        {SDL_GL_ACCUM_RED_SIZE, 0},
-        {SDL_GL_ACCUM_GREEN_SIZE, 0},
-        {SDL_GL_ACCUM_BLUE_SIZE, 0},
-        {SDL_GL_ACCUM_ALPHA_SIZE, 0},
-        {SDL_GL_DOUBLEBUFFER, 1},
-        {SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY},
-    };
-    bool ok = true;
-    for (const auto& [attribute, value] : attributes) {
-        if (SDL_GL_SetAttribute(attribute, value) != 0) {
-            std::fprintf(stderr, "glint: render: cannot request GL attribute %d: %s\n",
-                         static_cast<int>(attribute), SDL_GetError());
-            ok = false;
-        }
-    }
-    return ok;
-}
-
-RenderGL::RenderGL(SDL_Window* window, float logicalWidth, float logicalHeight)
-    : Renderer(window, drawableSize(window).width, drawableSize(window).height) {
-    if (!createContext(window)) {
+RenderGL::RenderGL(int32_t pixelWidth, int32_t pixelHeight, float logicalWidth, float logicalHeight)
+    : Renderer(pixelWidth, pixelHeight) {
+    // Without a current context the GL answers no version string.
+    if (glGetString(GL_VERSION) == nullptr) {
+        status = StatusNoContext;
         return;
     }
     setLogicalSize(logicalWidth, logicalHeight);
     setInitialState();
 }
 
-RenderGL::~RenderGL() {
-    // The owner normally calls destroyContext first; a context still held
-    // here would otherwise outlive its renderer.
-    if (context != nullptr) {
-        destroyContext();
-    }
-}
-
-bool RenderGL::createContext(SDL_Window*) {
-    previousValid = false;
-    if (dc == nullptr) {
-        status = StatusNoContext;
-        return false;
-    }
-    SDL_GLContext made = SDL_GL_CreateContext(dc);
-    if (made == nullptr) {
-        std::fprintf(stderr, "glint: render: cannot create a GL context: %s\n", SDL_GetError());
-        status = StatusNoContext;
-        return false;
-    }
-    if (SDL_GL_MakeCurrent(dc, made) != 0) {
-        std::fprintf(stderr, "glint: render: cannot use the GL context: %s\n", SDL_GetError());
-        SDL_GL_DeleteContext(made);
-        status = StatusNoContext;
-        return false;
-    }
-    context = made;
-    return true;
-}
-
 void RenderGL::destroyContext() {
     previousValid = false;
     recording = false;
-    if (context != nullptr) {
-        SDL_GL_MakeCurrent(dc, nullptr);
-        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context));
-        context = nullptr;
+    if (status == StatusReady) {
+        for (GLuint& name : textureNames) {
+            if (name != 0) {
+                glDeleteTextures(1, &name);
+                name = 0;
+            }
+        }
+        for (GLuint& base : fontListBases) {
+            if (base != 0) {
+                glDeleteLists(base, 256);
+                base = 0;
+            }
+        }
     }
     status = StatusDestroyed;
 }
@@ -464,22 +405,16 @@ bool RenderGL::clearsInstead(vector2 topLeft, vector2 bottomRight) {
     }
     // The rectangle must cover the whole drawable, which is what a clear
     // touches, whatever the viewport.
-    SDL_Window* current = SDL_GL_GetCurrentWindow();
-    int drawableWidth = 0, drawableHeight = 0;
-    if (current == nullptr) {
-        return false;
-    }
-    SDL_GL_GetDrawableSize(current, &drawableWidth, &drawableHeight);
     float box[4];
-    if (drawableWidth <= 0 || drawableHeight <= 0 || !windowBox(topLeft, bottomRight, box)) {
+    if (pixelWidth <= 0 || pixelHeight <= 0 || !windowBox(topLeft, bottomRight, box)) {
         return false;
     }
     const float left = std::min(box[0], box[2]);
     const float right = std::max(box[0], box[2]);
     const float bottom = std::min(box[1], box[3]);
     const float top = std::max(box[1], box[3]);
-    if (left > 0.0f || bottom > 0.0f || right < static_cast<float>(drawableWidth) ||
-        top < static_cast<float>(drawableHeight)) {
+    if (left > 0.0f || bottom > 0.0f || right < static_cast<float>(pixelWidth) ||
+        top < static_cast<float>(pixelHeight)) {
         return false;
     }
     GLfloat previous[4];
@@ -969,10 +904,11 @@ FrameRecording::State RenderGL::currentState() const {
     return state;
 }
 
-void RenderGL::setPartialFrames(bool on) {
+bool RenderGL::setPartialFrames(bool on) {
     partial = on;
     recording = false;
     previousValid = false;
+    return partial;
 }
 
 void RenderGL::beginFrame() {
@@ -986,9 +922,7 @@ void RenderGL::beginFrame() {
 }
 
 FrameRecording::Box RenderGL::endFrame() {
-    FrameRecording::Box whole;
-    whole.x1 = pixelWidth;
-    whole.y1 = pixelHeight;
+    const FrameRecording::Box whole = wholeWindow();
     if (!recording) {
         return whole;
     }

@@ -1,18 +1,17 @@
 // The OpenGL back end of Renderer: OpenGL 1.x immediate mode with the fixed
-// pipeline, drawing into an SDL2 window through an SDL GL context (legacy,
-// compatibility profile). Textures are GL texture objects; fonts are 256
-// glBitmap display lists each.
+// pipeline (legacy, compatibility profile), drawing with the GL context that
+// is current on the calling thread. Textures are GL texture objects; fonts
+// are 256 glBitmap display lists each.
 //
-// Set-up order for the window's creator: SDL_Init(SDL_INIT_VIDEO), then
-// RenderGL::requestPixelFormat(), then SDL_CreateWindow(..., SDL_WINDOW_OPENGL),
-// then RenderGL(window, 16, 12). Check isAvailable() and getStatus() == 0
-// before use; getStatus() == 1 means no GL context could be made.
-// The pixel size is the window's drawable size read once at construction.
+// Set-up order: the platform makes the window and its context current
+// (engine/platform/gl_context.h), then RenderGL(drawable width, height in
+// pixels, 16, 12). Check isAvailable() and getStatus() == StatusReady before
+// use; StatusNoContext means no context was current at construction.
 //
-// Ownership: the window is not owned. The GL context is owned: destroyContext
-// releases it (the destructor does so too if it is still held), and with it
-// every texture and display list. Units: logical units except where noted.
-// Threading: single-threaded; the context is current on the creating thread.
+// Ownership: the context is not owned. destroyContext deletes every texture
+// and display list while the context is still current; the context's owner
+// deletes the context afterwards. Units: logical units except where noted.
+// Threading: single-threaded; the context is current on the calling thread.
 #pragma once
 
 #include "engine/render/frame_recording.h"
@@ -27,16 +26,9 @@ namespace keltraWorks {
 
 class RenderGL : public Renderer {
   public:
-    // Requests the framebuffer the renderer expects: 8 bits each of red,
-    // green and blue, no alpha, depth, stencil or accumulation bits, double
-    // buffered, compatibility profile. Call after SDL_Init(SDL_INIT_VIDEO)
-    // and before the window is created. False when SDL refuses an attribute.
-    static bool requestPixelFormat();
+    // Needs a current GL context whose drawable is pixelWidth x pixelHeight.
+    RenderGL(int32_t pixelWidth, int32_t pixelHeight, float logicalWidth, float logicalHeight);
 
-    RenderGL(SDL_Window* window, float logicalWidth, float logicalHeight);
-    ~RenderGL() override;
-
-    bool createContext(SDL_Window* window) override;
     void destroyContext() override;
     void setProjection(float w, float h) override;
     void setPolygonMode(int mode) override;
@@ -84,21 +76,17 @@ class RenderGL : public Renderer {
     // deleted texture. For tests and for widgets that issue GL calls.
     uint32_t textureName(int texture) const;
 
-    // Frames drawn again only where they changed, for a window that can show
-    // part of its back buffer and never swaps it (so the back buffer keeps
-    // the last frame). While on, the drawing calls between beginFrame and
+    // While partial frames are on, the drawing calls between beginFrame and
     // endFrame are recorded; endFrame compares them with the previous
     // frame's, draws them clipped to the pixels that may differ and returns
-    // that box (window pixels, y up; empty when nothing differs). The first
-    // frame, and the first after setProjection, a context change or
-    // forgetFrame, is drawn whole. Off (the default), calls are issued as
-    // they come and endFrame returns the whole window. Textures loaded or
-    // updated while a frame is recorded change at once, before the frame's
-    // drawing is issued.
-    void setPartialFrames(bool on);
+    // that box. The first frame, and the first after setProjection,
+    // destroyContext or forgetFrame, is drawn whole. Off (the default),
+    // calls are issued as they come. Textures loaded or updated while a
+    // frame is recorded change at once, before the frame's drawing is issued.
+    bool setPartialFrames(bool on) override;
     bool partialFrames() const { return partial; }
-    void beginFrame();
-    FrameRecording::Box endFrame();
+    void beginFrame() override;
+    FrameRecording::Box endFrame() override;
     // The next frame is drawn whole.
     void forgetFrame() { previousValid = false; }
 
@@ -124,7 +112,6 @@ class RenderGL : public Renderer {
     // then gives the same pixels without reading the frame.
     bool blendKeepsOnlyTheSource(int texture) const;
 
-    void* context = nullptr; // SDL_GLContext
     // True while a begin() opened a real glBegin, so end() never issues a
     // glEnd the GL would reject.
     bool primitiveOpen = false;

@@ -1,8 +1,10 @@
-// The engine's abstract drawing interface: virtual operations covering
-// context set-up, a fixed 2D orthographic projection, matrix and attribute
-// state, immediate-mode primitives, textured rectangles, colour and blending,
-// bitmap text, textures, raw images and fonts. RenderGL is the OpenGL back
-// end; tests use the recording renderer (tests/support/render).
+// The engine's abstract drawing interface: virtual operations covering a
+// fixed 2D orthographic projection, matrix and attribute state, immediate-mode
+// primitives, textured rectangles, colour and blending, bitmap text, textures,
+// raw images, fonts and frames. RenderGL is the OpenGL back end; tests use the
+// recording renderer (tests/support/render). The renderer never makes the
+// window or its drawing context: the platform does, and hands over the
+// drawable's size in pixels.
 //
 // Units: drawing is in logical units. The client area is logicalWidth x
 // logicalHeight units (16 x 12 in the player), origin top-left, x right,
@@ -19,6 +21,7 @@
 
 #include "engine/core/vector.h"
 #include "engine/render/font_info.h"
+#include "engine/render/frame_recording.h"
 #include "engine/render/image.h"
 #include "engine/render/image_info.h"
 
@@ -26,9 +29,6 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-
-// The window the renderer draws into; what the buffer swap needs.
-struct SDL_Window;
 
 namespace keltraWorks {
 
@@ -69,18 +69,17 @@ constexpr int StatusDestroyed = 2;
 
 class Renderer {
   public:
-    // `window` is kept (not owned) for the buffer swap; the pixel size is the
-    // drawable size, read once by the back end and never updated.
-    Renderer(SDL_Window* window, int32_t pixelWidth, int32_t pixelHeight);
+    // The pixel size is the drawable's size, given once and never updated.
+    Renderer(int32_t pixelWidth, int32_t pixelHeight);
     virtual ~Renderer();
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
 
     // --- non-virtual operations ---
-    // The window the frame loop passes to the buffer swap.
-    SDL_Window* getDC() const { return dc; }
     int getStatus() const { return status; }
     void getPixelSize(int32_t* w, int32_t* h) const;
+    // The box of every window pixel (window pixels, y up).
+    FrameRecording::Box wholeWindow() const;
     void getLogicalSize(float* w, float* h) const;
     // Logical units per window pixel; 0 when the pixel size is 0.
     void getUnitsPerPixel(float* x, float* y) const;
@@ -113,8 +112,9 @@ class Renderer {
     // back end overrides the number form only (and names the vector form in
     // its own scope with a using-declaration).
     //
-    // Context: base sets status 1 and fails; destroyContext sets status 2.
-    virtual bool createContext(SDL_Window* window);
+    // Releases what the renderer made in the drawing context while that
+    // context is still current (its owner deletes the context afterwards);
+    // the status becomes StatusDestroyed.
     virtual void destroyContext();
     virtual void setProjection(float w, float h) = 0;
     virtual void setPolygonMode(int mode) = 0;
@@ -182,13 +182,23 @@ class Renderer {
     // True for a back end that can draw (base: false).
     virtual bool isAvailable();
 
+    // Partial frames, for a window that can show part of its back buffer
+    // without swapping it (so the back buffer keeps the last frame). The
+    // window brackets each frame's drawing with beginFrame and endFrame.
+    // While partial frames are on, endFrame draws only what changed and
+    // returns the box to show (window pixels, y up; empty when nothing
+    // changed); otherwise it returns the whole window. setPartialFrames
+    // answers whether they are on now; the base cannot draw them (false).
+    virtual bool setPartialFrames(bool on);
+    virtual void beginFrame() {}
+    virtual FrameRecording::Box endFrame();
+
   protected:
     // Opens `path` from the mounted archive, or from disk when no archive is
     // mounted, and decodes it into `out` (owning its pixels). False on any
     // failure; nothing is left open or allocated.
     bool loadPicture(const std::string& path, Image* out);
 
-    SDL_Window* dc = nullptr;
     int32_t pixelWidth = 0;
     int32_t pixelHeight = 0;
     float logicalWidth = 0.0f;

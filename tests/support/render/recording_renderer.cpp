@@ -40,7 +40,7 @@ void PrintTo(const RecordedCall& call, std::ostream* out) {
 
 RecordingRenderer::RecordingRenderer(int32_t pixelWidth, int32_t pixelHeight, float logicalWidth,
                                      float logicalHeight)
-    : Renderer(nullptr, pixelWidth, pixelHeight) {
+    : Renderer(pixelWidth, pixelHeight) {
     setLogicalSize(logicalWidth, logicalHeight);
     log.clear(); // construction is not the test's business
 }
@@ -144,17 +144,6 @@ bool RecordingRenderer::pictureFor(const std::string& path, Image* out) {
         return true;
     }
     return loadPicture(path, out);
-}
-
-bool RecordingRenderer::createContext(SDL_Window*) {
-    record("createContext").result = 1;
-    status = StatusReady;
-    return true;
-}
-
-void RecordingRenderer::destroyContext() {
-    record("destroyContext");
-    status = StatusDestroyed;
 }
 
 void RecordingRenderer::setProjection(float w, float h) {

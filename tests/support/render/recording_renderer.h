@@ -107,49 +107,58 @@ class RecordingRenderer : public Renderer {
     void setStatus(int value) { status = value; }
 
     // --- Renderer ---
-    bool createContext(SDL_Window* window) override;
-    void destroyContext() override;
-    void setProjection(float w, float h) override;
-    void setPolygonMode(int mode) override;
-    void clear(vector4 colour) override;
-    void loadIdentity() override;
-    using Renderer::translate;
-    void translate(float x, float y) override;
+    // The base's destroyContext and partial frames (none) are kept, and
+    // the vector forms forward to the number forms recorded here.
+    using Renderer::drawText;
     using Renderer::scale;
+    using Renderer::setColor;
+    using Renderer::texCoord;
+    using Renderer::translate;
+    using Renderer::vertex;
+    bool isAvailable() override;
+
+    // Calls that change the tracked state.
+    void setPolygonMode(int mode) override;
+    void loadIdentity() override;
+    void translate(float x, float y) override;
     void scale(float x, float y) override;
     void rotate(float degrees) override;
     bool begin(int primitive) override;
     bool end() override;
-    using Renderer::vertex;
+    void setColor(float r, float g, float b, float a) override;
+    void setBlend(int source, int destination) override;
+    void disableBlend() override;
+    void bindTexture(int texture) override;
+    void setLineWidth(float width) override;
+    void pushState() override;
+    void popState() override;
+
+    // Calls that are only recorded.
+    void setProjection(float w, float h) override;
+    void clear(vector4 colour) override;
     void vertex(float x, float y) override;
-    using Renderer::texCoord;
     void texCoord(float s, float t) override;
     void drawTriangle(vector2 a, vector2 b, vector2 c) override;
     void drawQuad(vector2 a, vector2 b, vector2 c, vector2 d, vector2 extent) override;
     void drawRect(vector2 topLeft, vector2 bottomRight, int texture) override;
     void drawRect(vector2 topLeft, vector2 bottomRight, vector2 extent) override;
-    using Renderer::setColor;
-    void setColor(float r, float g, float b, float a) override;
-    void setBlend(int source, int destination) override;
-    void disableBlend() override;
     void drawImage(int image) override;
-    void bindTexture(int texture) override;
     void setPointSize(float size) override;
-    void setLineWidth(float width) override;
-    using Renderer::drawText;
     void drawText(int font, float x, float y, std::string text) override;
-    void pushState() override;
-    void popState() override;
+
+    // Mapping through the recorded transform.
     vector2 unproject(int x, int y) override;
     void project(vector2 point, int* x, int* y) override;
+
+    // Pictures read from files, or sized by setPictureSize.
     int loadTexture(const std::string& path, int filter, bool whiteIsTransparent) override;
+    int loadImage(const std::string& path) override;
+    // Records made without any file.
     int createTexture(int width, int height, int bitsPerPixel, int filter) override;
     bool updateTexture(int texture, const uint8_t* pixels) override;
     bool deleteTexture(int texture) override;
-    int loadImage(const std::string& path) override;
     int createFont(const std::string& faceName, int height, bool bold, bool italic,
                    bool underline) override;
-    bool isAvailable() override;
 
   private:
     struct PictureSize {
