@@ -12,6 +12,14 @@
 // and display list while the context is still current; the context's owner
 // deletes the context afterwards. Units: logical units except where noted.
 // Threading: single-threaded; the context is current on the calling thread.
+//
+// Every drawing call takes one path: it becomes a FrameRecording::Command
+// that is recorded while a partial frame is recorded and executed at once
+// otherwise; a recorded frame is drawn by executing its commands the same way.
+// The code is split by concern: render_gl.cpp (state, matrices, drawing),
+// render_gl_textures.cpp (textures, raw images, fonts), render_gl_frames.cpp
+// (partial frames and the drawing shortcuts that give the same pixels for
+// less work).
 #pragma once
 
 #include "engine/render/frame_recording.h"
@@ -29,7 +37,9 @@ class RenderGL : public Renderer {
     // Needs a current GL context whose drawable is pixelWidth x pixelHeight.
     RenderGL(int32_t pixelWidth, int32_t pixelHeight, float logicalWidth, float logicalHeight);
 
+    // --- render_gl.cpp ---
     void destroyContext() override;
+    bool isAvailable() override;
     void setProjection(float w, float h) override;
     void setPolygonMode(int mode) override;
     void clear(vector4 colour) override;
@@ -63,6 +73,8 @@ class RenderGL : public Renderer {
     void popState() override;
     vector2 unproject(int x, int y) override;
     void project(vector2 point, int* x, int* y) override;
+
+    // --- render_gl_textures.cpp ---
     int loadTexture(const std::string& path, int filter, bool whiteIsTransparent) override;
     int createTexture(int width, int height, int bitsPerPixel, int filter) override;
     bool updateTexture(int texture, const uint8_t* pixels) override;
@@ -70,12 +82,11 @@ class RenderGL : public Renderer {
     int loadImage(const std::string& path) override;
     int createFont(const std::string& faceName, int height, bool bold, bool italic,
                    bool underline) override;
-    bool isAvailable() override;
-
     // The GL texture name behind a texture index; 0 for an unknown or
     // deleted texture. For tests and for widgets that issue GL calls.
     uint32_t textureName(int texture) const;
 
+    // --- render_gl_frames.cpp ---
     // While partial frames are on, the drawing calls between beginFrame and
     // endFrame are recorded; endFrame compares them with the previous
     // frame's, draws them clipped to the pixels that may differ and returns
@@ -91,7 +102,30 @@ class RenderGL : public Renderer {
     void forgetFrame() { previousValid = false; }
 
   private:
+    using Command = FrameRecording::Command;
+    using Op = FrameRecording::Op;
+
     void setInitialState();
+    // The one path of every drawing call: the command is recorded while a
+    // frame is recorded, else executed. `text` is a Text command's string.
+    void submit(Op op, std::initializer_list<int> ints = {},
+                std::initializer_list<float> floats = {}, const std::string* text = nullptr);
+    // Issues one command to the GL, for an immediate call or a replayed one.
+    void execute(const Command& command, const std::string* text);
+    static void issueQuad(vector2 a, vector2 b, vector2 c, vector2 d, vector2 extent);
+    static void issueRect(vector2 topLeft, vector2 bottomRight, vector2 extent);
+
+    // render_gl_textures.cpp: what a drawImage or drawText command issues.
+    void issueImage(int image);
+    void issueText(int font, float x, float y, const std::string& text);
+    // Marks a texture's pixels as changed for the frame comparison.
+    void touchTexture(int texture);
+
+    // render_gl_frames.cpp.
+    // What the GL holds now, as a recording's starting state.
+    FrameRecording::State currentState() const;
+    // A textured rectangle, through the shortcuts that fit it.
+    void issueTexturedRect(vector2 topLeft, vector2 bottomRight, int texture);
     // Window-space (pixels, y up) corners of a logical rectangle under the
     // current matrices and viewport; false when the transform rotates or
     // is projective, so the rectangle is no longer an axis-aligned box.
@@ -112,32 +146,27 @@ class RenderGL : public Renderer {
     // then gives the same pixels without reading the frame.
     bool blendKeepsOnlyTheSource(int texture) const;
 
-    // True while a begin() opened a real glBegin, so end() never issues a
-    // glEnd the GL would reject.
+    // The caller's batch has a real primitive (begin with a known one); the
+    // GL's own glBegin is primitiveOpen, which only executed commands move.
+    bool batchPrimitive = false;
+    // True while an executed Begin opened a real glBegin, so an End never
+    // issues a glEnd the GL would reject.
     bool primitiveOpen = false;
-    std::vector<uint32_t> textureNames;  // parallel to textureInfos; 0 = deleted
+    std::vector<uint32_t> textureNames; // parallel to textureInfos; 0 = deleted
     // Parallel to textureInfos: asked for linear filtering, and currently
     // switched to nearest by matchFilterToPlacement.
     std::vector<bool> textureLinear;
     std::vector<bool> textureNearestNow;
     // Parallel to textureInfos: bumped whenever a texture's pixels change.
     std::vector<uint32_t> textureGenerations;
-
-    void record(FrameRecording::Op op, int i0 = 0, int i1 = 0,
-                std::initializer_list<float> floats = {});
-    // What the GL holds now, as a recording's starting state.
-    FrameRecording::State currentState() const;
-    void replay(const FrameRecording& frame);
-    void touchTexture(int texture);
+    std::vector<uint32_t> fontListBases; // first of 256 lists, by font index
 
     bool partial = false;
     bool recording = false;
     bool previousValid = false;
     bool batchAtStart = false;
-    bool primitiveAtStart = false;
     FrameRecording frames[2];
     int current = 0;
-    std::vector<uint32_t> fontListBases; // first of 256 lists, by font index
 };
 
 } // namespace keltraWorks
