@@ -6,6 +6,7 @@
 #include "app/track_player.h"
 #include "audio/bass.h"
 #include "engine/platform/app_window.h"
+#include "engine/platform/gl_context.h"
 #include "engine/platform/gl_driver_warm_up.h"
 #include "engine/platform/message_box.h"
 #include "engine/platform/setup_dlg.h"
@@ -114,9 +115,16 @@ bool SystemStartup::createWindow(bool fullscreen) {
 }
 
 bool SystemStartup::createRenderer() {
-    renderer = std::make_unique<RenderGL>(window->handle(), SceneWidth, SceneHeight);
-    // The window's own context now holds the driver the warm-up loaded.
+    context = std::make_unique<GlContext>(window->handle());
+    // The window's own context now holds the driver the warm-up loaded (or
+    // could not be made, and the warm-up is of no further use).
     GlDriverWarmUp::finish();
+    if (!context->isCurrent()) {
+        return false;
+    }
+    int32_t width = 0, height = 0;
+    context->drawableSize(&width, &height);
+    renderer = std::make_unique<RenderGL>(width, height, SceneWidth, SceneHeight);
     return window->setRenderer(renderer.get());
 }
 
@@ -171,11 +179,14 @@ void SystemStartup::freeAudio() {
     }
 }
 
+// The renderer lets go of its textures while the context is still current;
+// only then is the context deleted.
 void SystemStartup::releaseRenderer() {
     if (renderer) {
         renderer->destroyContext();
         renderer.reset();
     }
+    context.reset();
 }
 
 void SystemStartup::destroyWindow() {

@@ -1,7 +1,8 @@
 // The start-up steps on the real platform: the FLTK setup dialog, the SDL
-// window, the OpenGL renderer, the audio library, the archive "data.zuo",
-// "glint.mp3" and the player screen. Owns the window and the renderer it
-// creates until their release steps (or its destruction). Failures that the
+// window, its GL context and the OpenGL renderer, the audio library, the
+// archive "data.zuo", "glint.mp3" and the player screen. Owns the window, the
+// context and the renderer it creates until their release steps (or its
+// destruction). Failures that the
 // user should know of get one line on stderr, prefixed "glint: ".
 // Single-threaded: the main thread.
 #pragma once
@@ -12,6 +13,7 @@
 
 namespace keltraWorks {
 class AppWindow;
+class GlContext;
 class RenderGL;
 } // namespace keltraWorks
 
@@ -39,6 +41,7 @@ class SystemStartup : public StartupSteps {
 
   private:
     std::unique_ptr<keltraWorks::AppWindow> window;
+    std::unique_ptr<keltraWorks::GlContext> context;
     std::unique_ptr<keltraWorks::RenderGL> renderer;
     bool audioStarted = false;
 };

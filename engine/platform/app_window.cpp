@@ -3,12 +3,12 @@
 #include "engine/core/clock.h"
 #include "engine/gui/mouse_dispatch.h"
 #include "engine/gui/object.h"
+#include "engine/platform/gl_context.h"
 #include "engine/platform/quit_request.h"
 #include "engine/platform/sdl_video.h"
 #include "engine/platform/sdl_window_system.h"
 #include "engine/platform/window_system.h"
 #include "engine/platform/x11_display_modes.h"
-#include "engine/render/render_gl.h"
 #include "engine/render/renderer.h"
 
 #include <SDL.h>
@@ -132,7 +132,7 @@ bool AppWindow::create(WindowStyle style, int clientWidth, int clientHeight, int
         return false;
     }
     videoStarted = true;
-    if (!RenderGL::requestPixelFormat()) {
+    if (!GlContext::requestPixelFormat()) {
         std::fprintf(stderr, "glint: platform: the display refuses the framebuffer format: %s\n",
                      SDL_GetError());
     }
@@ -193,12 +193,8 @@ bool AppWindow::setRenderer(Renderer* candidate) {
     }
     renderer = candidate;
     font = renderer->createFont("Courier New", 14, true, false, false);
-    regionRenderer = nullptr;
-    auto* gl = dynamic_cast<RenderGL*>(renderer);
-    if (gl && system && window && system->showsRegions(window)) {
-        regionRenderer = gl;
-        regionRenderer->setPartialFrames(true);
-    }
+    partialFrames =
+        system && window && system->showsRegions(window) && renderer->setPartialFrames(true);
     return true;
 }
 
@@ -329,27 +325,23 @@ void AppWindow::renderFrame() {
     if (!renderer) {
         return;
     }
-    if (regionRenderer) {
-        regionRenderer->beginFrame();
-    }
+    renderer->beginFrame();
     renderer->loadIdentity();
     if (!root) {
-        if (regionRenderer) {
-            regionRenderer->endFrame();
-        }
+        renderer->endFrame();
         return;
     }
     root->layout();
     renderer->pushState();
     root->draw(renderer);
     renderer->popState();
-    if (regionRenderer) {
-        const FrameRecording::Box changed = regionRenderer->endFrame();
+    const FrameRecording::Box changed = renderer->endFrame();
+    if (partialFrames) {
         system->showRegion(window, changed.x0, changed.y0, changed.x1 - changed.x0,
                            changed.y1 - changed.y0);
         return;
     }
-    system->swapBuffers(renderer->getDC());
+    system->swapBuffers(window);
 }
 
 void AppWindow::handleMouseMove(int x, int y) {
@@ -374,8 +366,9 @@ void AppWindow::handleMouseUp(int x, int y, int button) {
 }
 
 void AppWindow::destroy() {
-    // The renderer may already be gone (it is released first); only forget it.
-    regionRenderer = nullptr;
+    // The renderer may already be gone (it is released first); only forget
+    // that it drew partial frames.
+    partialFrames = false;
     if (window) {
         SDL_HideWindow(window);
         SDL_DestroyWindow(window);

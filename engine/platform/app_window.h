@@ -1,11 +1,13 @@
 // The program's one main window and its message loop. The loop turns every
-// retrieved event into exactly one frame: the renderer's loadIdentity, then,
-// with a root attached, the root's layout, pushState, the root's draw,
-// popState and the buffer swap. Nothing clears the frame buffer; the tree's
+// retrieved event into exactly one frame: the renderer's beginFrame and
+// loadIdentity, then, with a root attached, the root's layout, pushState, the
+// root's draw, popState, the renderer's endFrame and the buffer swap (without
+// a root, endFrame alone). Nothing clears the frame buffer; the tree's
 // opaque root covers it. With no renderer or no root there is no frame and no
-// swap. Where the window system can show part of the back buffer, a GL
-// renderer records each frame, redraws only the pixels that changed and the
-// window shows just those (same pixels, a fraction of the work).
+// swap. Where the window system can show part of the back buffer and the
+// renderer can draw partial frames, the renderer redraws only the pixels that
+// changed and the window shows just those (same pixels, a fraction of the
+// work).
 //
 // Pacing stands in for a 10 ms platform timer: a tick is made only when no
 // other event is queued and only once 10 ms have passed since the last one,
@@ -43,7 +45,6 @@ namespace keltraWorks {
 
 class Object;
 class Renderer;
-class RenderGL;
 class WindowSystem;
 struct WindowEvent;
 
@@ -78,9 +79,10 @@ class AppWindow {
     SDL_Window* handle() const { return window; }
 
     // Refuses (false, keeps nothing) a null renderer, one that is not
-    // available or one whose status is not ready. Otherwise keeps it and has
+    // available or one whose status is not ready. Otherwise keeps it, has
     // it make the window font ("Courier New", 14, bold), which as the
-    // renderer's first font becomes font 0, the widgets' default.
+    // renderer's first font becomes font 0, the widgets' default, and asks
+    // it for partial frames when the window can show part of its buffer.
     bool setRenderer(Renderer* renderer);
     Renderer* getRenderer() const { return renderer; }
     // A null root is ignored; otherwise it is kept and laid out.
@@ -126,10 +128,9 @@ class AppWindow {
     bool videoStarted = false;
     bool registered = false;
     Renderer* renderer = nullptr;
-    // The GL renderer, when it redraws and the window shows only what
-    // changed from frame to frame; null when frames are drawn and swapped
-    // whole.
-    RenderGL* regionRenderer = nullptr;
+    // The renderer redraws and the window shows only what changed from frame
+    // to frame; false when frames are drawn and swapped whole.
+    bool partialFrames = false;
     Object* root = nullptr;
     std::function<void()> firstQuitHandler;
     bool firstQuitSeen = false;

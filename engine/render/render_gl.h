@@ -1,18 +1,25 @@
 // The OpenGL back end of Renderer: OpenGL 1.x immediate mode with the fixed
-// pipeline, drawing into an SDL2 window through an SDL GL context (legacy,
-// compatibility profile). Textures are GL texture objects; fonts are 256
-// glBitmap display lists each.
+// pipeline (legacy, compatibility profile), drawing with the GL context that
+// is current on the calling thread. Textures are GL texture objects; fonts
+// are 256 glBitmap display lists each.
 //
-// Set-up order for the window's creator: SDL_Init(SDL_INIT_VIDEO), then
-// RenderGL::requestPixelFormat(), then SDL_CreateWindow(..., SDL_WINDOW_OPENGL),
-// then RenderGL(window, 16, 12). Check isAvailable() and getStatus() == 0
-// before use; getStatus() == 1 means no GL context could be made.
-// The pixel size is the window's drawable size read once at construction.
+// Set-up order: the platform makes the window and its context current
+// (engine/platform/gl_context.h), then RenderGL(drawable width, height in
+// pixels, 16, 12). Check isAvailable() and getStatus() == StatusReady before
+// use; StatusNoContext means no context was current at construction.
 //
-// Ownership: the window is not owned. The GL context is owned: destroyContext
-// releases it (the destructor does so too if it is still held), and with it
-// every texture and display list. Units: logical units except where noted.
-// Threading: single-threaded; the context is current on the creating thread.
+// Ownership: the context is not owned. destroyContext deletes every texture
+// and display list while the context is still current; the context's owner
+// deletes the context afterwards. Units: logical units except where noted.
+// Threading: single-threaded; the context is current on the calling thread.
+//
+// Every drawing call takes one path: it becomes a FrameRecording::Command
+// that is recorded while a partial frame is recorded and executed at once
+// otherwise; a recorded frame is drawn by executing its commands the same way.
+// The code is split by concern: render_gl.cpp (state, matrices, drawing),
+// render_gl_textures.cpp (textures, raw images, fonts), render_gl_frames.cpp
+// (partial frames and the drawing shortcuts that give the same pixels for
+// less work).
 #pragma once
 
 #include "engine/render/frame_recording.h"
@@ -27,37 +34,32 @@ namespace keltraWorks {
 
 class RenderGL : public Renderer {
   public:
-    // Requests the framebuffer the renderer expects: 8 bits each of red,
-    // green and blue, no alpha, depth, stencil or accumulation bits, double
-    // buffered, compatibility profile. Call after SDL_Init(SDL_INIT_VIDEO)
-    // and before the window is created. False when SDL refuses an attribute.
-    static bool requestPixelFormat();
+    // Needs a current GL context whose drawable is pixelWidth x pixelHeight.
+    RenderGL(int32_t pixelWidth, int32_t pixelHeight, float logicalWidth, float logicalHeight);
 
-    RenderGL(SDL_Window* window, float logicalWidth, float logicalHeight);
-    ~RenderGL() override;
-
-    bool createContext(SDL_Window* window) override;
+    // --- render_gl.cpp ---
     void destroyContext() override;
+    bool isAvailable() override;
     void setProjection(float w, float h) override;
     void setPolygonMode(int mode) override;
     void clear(vector4 colour) override;
     void loadIdentity() override;
+    using Renderer::translate;
     void translate(float x, float y) override;
-    void translate(vector2 offset) override;
+    using Renderer::scale;
     void scale(float x, float y) override;
-    void scale(vector2 factor) override;
     void rotate(float degrees) override;
     bool begin(int primitive) override;
     bool end() override;
-    void vertex(vector2 point) override;
+    using Renderer::vertex;
     void vertex(float x, float y) override;
-    void texCoord(vector2 coord) override;
+    using Renderer::texCoord;
     void texCoord(float s, float t) override;
     void drawTriangle(vector2 a, vector2 b, vector2 c) override;
     void drawQuad(vector2 a, vector2 b, vector2 c, vector2 d, vector2 extent) override;
     void drawRect(vector2 topLeft, vector2 bottomRight, int texture) override;
     void drawRect(vector2 topLeft, vector2 bottomRight, vector2 extent) override;
-    void setColor(vector4 colour) override;
+    using Renderer::setColor;
     void setColor(float r, float g, float b, float a) override;
     void setBlend(int source, int destination) override;
     void disableBlend() override;
@@ -65,12 +67,14 @@ class RenderGL : public Renderer {
     void bindTexture(int texture) override;
     void setPointSize(float size) override;
     void setLineWidth(float width) override;
+    using Renderer::drawText;
     void drawText(int font, float x, float y, std::string text) override;
-    void drawText(int font, vector2 position, std::string text) override;
     void pushState() override;
     void popState() override;
     vector2 unproject(int x, int y) override;
     void project(vector2 point, int* x, int* y) override;
+
+    // --- render_gl_textures.cpp ---
     int loadTexture(const std::string& path, int filter, bool whiteIsTransparent) override;
     int createTexture(int width, int height, int bitsPerPixel, int filter) override;
     bool updateTexture(int texture, const uint8_t* pixels) override;
@@ -78,32 +82,50 @@ class RenderGL : public Renderer {
     int loadImage(const std::string& path) override;
     int createFont(const std::string& faceName, int height, bool bold, bool italic,
                    bool underline) override;
-    bool isAvailable() override;
-
     // The GL texture name behind a texture index; 0 for an unknown or
     // deleted texture. For tests and for widgets that issue GL calls.
     uint32_t textureName(int texture) const;
 
-    // Frames drawn again only where they changed, for a window that can show
-    // part of its back buffer and never swaps it (so the back buffer keeps
-    // the last frame). While on, the drawing calls between beginFrame and
+    // --- render_gl_frames.cpp ---
+    // While partial frames are on, the drawing calls between beginFrame and
     // endFrame are recorded; endFrame compares them with the previous
     // frame's, draws them clipped to the pixels that may differ and returns
-    // that box (window pixels, y up; empty when nothing differs). The first
-    // frame, and the first after setProjection, a context change or
-    // forgetFrame, is drawn whole. Off (the default), calls are issued as
-    // they come and endFrame returns the whole window. Textures loaded or
-    // updated while a frame is recorded change at once, before the frame's
-    // drawing is issued.
-    void setPartialFrames(bool on);
+    // that box. The first frame, and the first after setProjection,
+    // destroyContext or forgetFrame, is drawn whole. Off (the default),
+    // calls are issued as they come. Textures loaded or updated while a
+    // frame is recorded change at once, before the frame's drawing is issued.
+    bool setPartialFrames(bool on) override;
     bool partialFrames() const { return partial; }
-    void beginFrame();
-    FrameRecording::Box endFrame();
+    void beginFrame() override;
+    FrameRecording::Box endFrame() override;
     // The next frame is drawn whole.
     void forgetFrame() { previousValid = false; }
 
   private:
+    using Command = FrameRecording::Command;
+    using Op = FrameRecording::Op;
+
     void setInitialState();
+    // The one path of every drawing call: the command is recorded while a
+    // frame is recorded, else executed. `text` is a Text command's string.
+    void submit(Op op, std::initializer_list<int> ints = {},
+                std::initializer_list<float> floats = {}, const std::string* text = nullptr);
+    // Issues one command to the GL, for an immediate call or a replayed one.
+    void execute(const Command& command, const std::string* text);
+    static void issueQuad(vector2 a, vector2 b, vector2 c, vector2 d, vector2 extent);
+    static void issueRect(vector2 topLeft, vector2 bottomRight, vector2 extent);
+
+    // render_gl_textures.cpp: what a drawImage or drawText command issues.
+    void issueImage(int image);
+    void issueText(int font, float x, float y, const std::string& text);
+    // Marks a texture's pixels as changed for the frame comparison.
+    void touchTexture(int texture);
+
+    // render_gl_frames.cpp.
+    // What the GL holds now, as a recording's starting state.
+    FrameRecording::State currentState() const;
+    // A textured rectangle, through the shortcuts that fit it.
+    void issueTexturedRect(vector2 topLeft, vector2 bottomRight, int texture);
     // Window-space (pixels, y up) corners of a logical rectangle under the
     // current matrices and viewport; false when the transform rotates or
     // is projective, so the rectangle is no longer an axis-aligned box.
@@ -124,33 +146,27 @@ class RenderGL : public Renderer {
     // then gives the same pixels without reading the frame.
     bool blendKeepsOnlyTheSource(int texture) const;
 
-    void* context = nullptr; // SDL_GLContext
-    // True while a begin() opened a real glBegin, so end() never issues a
-    // glEnd the GL would reject.
+    // The caller's batch has a real primitive (begin with a known one); the
+    // GL's own glBegin is primitiveOpen, which only executed commands move.
+    bool batchPrimitive = false;
+    // True while an executed Begin opened a real glBegin, so an End never
+    // issues a glEnd the GL would reject.
     bool primitiveOpen = false;
-    std::vector<uint32_t> textureNames;  // parallel to textureInfos; 0 = deleted
+    std::vector<uint32_t> textureNames; // parallel to textureInfos; 0 = deleted
     // Parallel to textureInfos: asked for linear filtering, and currently
     // switched to nearest by matchFilterToPlacement.
     std::vector<bool> textureLinear;
     std::vector<bool> textureNearestNow;
     // Parallel to textureInfos: bumped whenever a texture's pixels change.
     std::vector<uint32_t> textureGenerations;
-
-    void record(FrameRecording::Op op, int i0 = 0, int i1 = 0,
-                std::initializer_list<float> floats = {});
-    // What the GL holds now, as a recording's starting state.
-    FrameRecording::State currentState() const;
-    void replay(const FrameRecording& frame);
-    void touchTexture(int texture);
+    std::vector<uint32_t> fontListBases; // first of 256 lists, by font index
 
     bool partial = false;
     bool recording = false;
     bool previousValid = false;
     bool batchAtStart = false;
-    bool primitiveAtStart = false;
     FrameRecording frames[2];
     int current = 0;
-    std::vector<uint32_t> fontListBases; // first of 256 lists, by font index
 };
 
 } // namespace keltraWorks

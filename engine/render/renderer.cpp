@@ -55,14 +55,21 @@ long long bytesLeft(std::FILE* stream) {
 
 } // namespace
 
-Renderer::Renderer(SDL_Window* window, int32_t pixelWidth, int32_t pixelHeight)
-    : dc(window), pixelWidth(pixelWidth), pixelHeight(pixelHeight) {}
+Renderer::Renderer(int32_t pixelWidth, int32_t pixelHeight)
+    : pixelWidth(pixelWidth), pixelHeight(pixelHeight) {}
 
 Renderer::~Renderer() = default;
 
 void Renderer::getPixelSize(int32_t* w, int32_t* h) const {
     *w = pixelWidth;
     *h = pixelHeight;
+}
+
+FrameRecording::Box Renderer::wholeWindow() const {
+    FrameRecording::Box whole;
+    whole.x1 = pixelWidth;
+    whole.y1 = pixelHeight;
+    return whole;
 }
 
 void Renderer::getLogicalSize(float* w, float* h) const {
@@ -193,15 +200,20 @@ bool Renderer::loadPicture(const std::string& path, Image* out) {
     return true;
 }
 
-bool Renderer::createContext(SDL_Window*) {
-    status = StatusNoContext;
-    return false;
+void Renderer::destroyContext() {
+    status = StatusDestroyed;
 }
-
-void Renderer::destroyContext() {}
 
 bool Renderer::isAvailable() {
     return false;
+}
+
+bool Renderer::setPartialFrames(bool) {
+    return false;
+}
+
+FrameRecording::Box Renderer::endFrame() {
+    return wholeWindow();
 }
 
 } // namespace keltraWorks

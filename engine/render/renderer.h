@@ -1,8 +1,10 @@
-// The engine's abstract drawing interface: 42 virtual operations covering
-// context set-up, a fixed 2D orthographic projection, matrix and attribute
-// state, immediate-mode primitives, textured rectangles, colour and blending,
-// bitmap text, textures, raw images and fonts. RenderGL is the OpenGL back
-// end; tests use the recording renderer (tests/support/render).
+// The engine's abstract drawing interface: virtual operations covering a
+// fixed 2D orthographic projection, matrix and attribute state, immediate-mode
+// primitives, textured rectangles, colour and blending, bitmap text, textures,
+// raw images, fonts and frames. RenderGL is the OpenGL back end; tests use the
+// recording renderer (tests/support/render). The renderer never makes the
+// window or its drawing context: the platform does, and hands over the
+// drawable's size in pixels.
 //
 // Units: drawing is in logical units. The client area is logicalWidth x
 // logicalHeight units (16 x 12 in the player), origin top-left, x right,
@@ -19,6 +21,7 @@
 
 #include "engine/core/vector.h"
 #include "engine/render/font_info.h"
+#include "engine/render/frame_recording.h"
 #include "engine/render/image.h"
 #include "engine/render/image_info.h"
 
@@ -26,9 +29,6 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-
-// The window the renderer draws into; what the buffer swap needs.
-struct SDL_Window;
 
 namespace keltraWorks {
 
@@ -69,18 +69,17 @@ constexpr int StatusDestroyed = 2;
 
 class Renderer {
   public:
-    // `window` is kept (not owned) for the buffer swap; the pixel size is the
-    // drawable size, read once by the back end and never updated.
-    Renderer(SDL_Window* window, int32_t pixelWidth, int32_t pixelHeight);
+    // The pixel size is the drawable's size, given once and never updated.
+    Renderer(int32_t pixelWidth, int32_t pixelHeight);
     virtual ~Renderer();
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
 
     // --- non-virtual operations ---
-    // The window the frame loop passes to the buffer swap.
-    SDL_Window* getDC() const { return dc; }
     int getStatus() const { return status; }
     void getPixelSize(int32_t* w, int32_t* h) const;
+    // The box of every window pixel (window pixels, y up).
+    FrameRecording::Box wholeWindow() const;
     void getLogicalSize(float* w, float* h) const;
     // Logical units per window pixel; 0 when the pixel size is 0.
     void getUnitsPerPixel(float* x, float* y) const;
@@ -108,9 +107,14 @@ class Renderer {
     bool decodeImage(std::FILE* stream, int32_t byteCount, int32_t* width, int32_t* height,
                      int32_t* bitsPerPixel, uint8_t** pixels);
 
-    // --- the 42 virtual operations ---
-    // Context: base sets status 1 and fails; destroyContext sets status 2.
-    virtual bool createContext(SDL_Window* window);
+    // --- the virtual operations ---
+    // Each vector form below forwards to the number form beside it, so a
+    // back end overrides the number form only (and names the vector form in
+    // its own scope with a using-declaration).
+    //
+    // Releases what the renderer made in the drawing context while that
+    // context is still current (its owner deletes the context afterwards);
+    // the status becomes StatusDestroyed.
     virtual void destroyContext();
     virtual void setProjection(float w, float h) = 0;
     virtual void setPolygonMode(int mode) = 0;
@@ -118,16 +122,16 @@ class Renderer {
     // Matrices (the modelview in normal use).
     virtual void loadIdentity() = 0;
     virtual void translate(float x, float y) = 0;
-    virtual void translate(vector2 offset) = 0;
+    void translate(vector2 offset) { translate(offset.x, offset.y); }
     virtual void scale(float x, float y) = 0; // the z factor is 0
-    virtual void scale(vector2 factor) = 0;
+    void scale(vector2 factor) { scale(factor.x, factor.y); }
     virtual void rotate(float degrees) = 0;
     // Batches: begin fails inside a batch, end fails outside one.
     virtual bool begin(int primitive) = 0;
     virtual bool end() = 0;
-    virtual void vertex(vector2 point) = 0;
+    void vertex(vector2 point) { vertex(point.x, point.y); }
     virtual void vertex(float x, float y) = 0;
-    virtual void texCoord(vector2 coord) = 0;
+    void texCoord(vector2 coord) { texCoord(coord.x, coord.y); }
     virtual void texCoord(float s, float t) = 0;
     // Self-contained textured primitives; they draw nothing inside a batch.
     // The quad maps a to (0, 0), b to (extent.x, 0), c to the extent and d to
@@ -139,7 +143,7 @@ class Renderer {
     virtual void drawRect(vector2 topLeft, vector2 bottomRight, int texture) = 0;
     virtual void drawRect(vector2 topLeft, vector2 bottomRight, vector2 extent) = 0;
     // Colour and blending (red, green, blue, alpha, each 0..1).
-    virtual void setColor(vector4 colour) = 0;
+    void setColor(vector4 colour) { setColor(colour.x, colour.y, colour.z, colour.w); }
     virtual void setColor(float r, float g, float b, float a) = 0;
     virtual void setBlend(int source, int destination) = 0;
     virtual void disableBlend() = 0;
@@ -152,7 +156,9 @@ class Renderer {
     // Single-byte (Windows-1252) text from the baseline origin, in the
     // current colour. Bad font index or empty text draws nothing.
     virtual void drawText(int font, float x, float y, std::string text) = 0;
-    virtual void drawText(int font, vector2 position, std::string text) = 0;
+    void drawText(int font, vector2 position, std::string text) {
+        drawText(font, position.x, position.y, std::move(text));
+    }
     // Save/restore every attribute and the modelview matrix.
     virtual void pushState() = 0;
     virtual void popState() = 0;
@@ -176,13 +182,23 @@ class Renderer {
     // True for a back end that can draw (base: false).
     virtual bool isAvailable();
 
+    // Partial frames, for a window that can show part of its back buffer
+    // without swapping it (so the back buffer keeps the last frame). The
+    // window brackets each frame's drawing with beginFrame and endFrame.
+    // While partial frames are on, endFrame draws only what changed and
+    // returns the box to show (window pixels, y up; empty when nothing
+    // changed); otherwise it returns the whole window. setPartialFrames
+    // answers whether they are on now; the base cannot draw them (false).
+    virtual bool setPartialFrames(bool on);
+    virtual void beginFrame() {}
+    virtual FrameRecording::Box endFrame();
+
   protected:
     // Opens `path` from the mounted archive, or from disk when no archive is
     // mounted, and decodes it into `out` (owning its pixels). False on any
     // failure; nothing is left open or allocated.
     bool loadPicture(const std::string& path, Image* out);
 
-    SDL_Window* dc = nullptr;
     int32_t pixelWidth = 0;
     int32_t pixelHeight = 0;
     float logicalWidth = 0.0f;

@@ -6,6 +6,7 @@
 #include "engine/gui/colors.h"
 #include "engine/gui/frame.h"
 #include "engine/gui/static.h"
+#include "engine/platform/gl_context.h"
 #include "engine/render/render_gl.h"
 
 #include <GL/gl.h>
@@ -40,11 +41,13 @@ class WidgetsOnGL : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        ASSERT_TRUE(RenderGL::requestPixelFormat());
+        ASSERT_TRUE(GlContext::requestPixelFormat());
         window = SDL_CreateWindow("glint widgets", 0, 0, Width, Height,
                                   SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
         ASSERT_NE(window, nullptr) << SDL_GetError();
-        renderer = std::make_unique<RenderGL>(window, 16.0f, 12.0f);
+        context = std::make_unique<GlContext>(window);
+        ASSERT_TRUE(context->isCurrent());
+        renderer = std::make_unique<RenderGL>(Width, Height, 16.0f, 12.0f);
         ASSERT_TRUE(renderer->isAvailable());
         ASSERT_EQ(renderer->getStatus(), StatusReady);
         build();
@@ -56,6 +59,7 @@ class WidgetsOnGL : public ::testing::Test {
             renderer->destroyContext();
             renderer.reset();
         }
+        context.reset();
         if (window != nullptr) {
             SDL_DestroyWindow(window);
         }
@@ -176,6 +180,7 @@ class WidgetsOnGL : public ::testing::Test {
     }
 
     SDL_Window* window = nullptr;
+    std::unique_ptr<GlContext> context;
     std::unique_ptr<RenderGL> renderer;
     std::unique_ptr<Static> root;
     Static* picture = nullptr;

@@ -1,6 +1,7 @@
 // The SDL side of the platform layer: event translation, the real main window
 // on the test display (Xvfb under the test runner) and the signal handling.
 #include "engine/platform/app_window.h"
+#include "engine/platform/gl_context.h"
 #include "engine/platform/quit_request.h"
 #include "engine/platform/sdl_window_system.h"
 #include "engine/platform/x11_display_modes.h"
@@ -192,10 +193,27 @@ TEST_F(SdlAppWindow, TheDesktopsOwnModeIsAskedForWithoutASwitch) {
     EXPECT_EQ(h, mode.height);
 }
 
+TEST_F(SdlAppWindow, AGlContextIsCurrentUntilItIsDestroyed) {
+    AppWindow window(WindowStyle::Windowed, 1024, 768, 0, 0);
+    ASSERT_NE(window.handle(), nullptr);
+    {
+        keltraWorks::GlContext context(window.handle());
+        ASSERT_TRUE(context.isCurrent());
+        EXPECT_NE(SDL_GL_GetCurrentContext(), nullptr);
+        int32_t w = 0, h = 0;
+        context.drawableSize(&w, &h);
+        EXPECT_EQ(w, 1024);
+        EXPECT_EQ(h, 768);
+    }
+    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
+    EXPECT_FALSE(keltraWorks::GlContext(nullptr).isCurrent());
+}
+
 TEST_F(SdlAppWindow, ARendererCanDrawFramesIntoTheWindow) {
     AppWindow window(WindowStyle::Windowed, 1024, 768, 0, 0);
     ASSERT_NE(window.handle(), nullptr);
-    keltraWorks::RenderGL renderer(window.handle(), 16, 12);
+    keltraWorks::GlContext context(window.handle());
+    keltraWorks::RenderGL renderer(1024, 768, 16, 12);
     ASSERT_EQ(renderer.getStatus(), keltraWorks::StatusReady);
     ASSERT_TRUE(window.setRenderer(&renderer));
     EXPECT_EQ(window.font, 0);
@@ -244,7 +262,8 @@ void fillBack(float r, float g, float b) {
 TEST_F(SdlAppWindow, RegionsShowOnlyTheirPartUntilAnExposeShowsAll) {
     AppWindow window(WindowStyle::Windowed, 1024, 768, 0, 0);
     ASSERT_NE(window.handle(), nullptr);
-    keltraWorks::RenderGL renderer(window.handle(), 16, 12);
+    keltraWorks::GlContext context(window.handle());
+    keltraWorks::RenderGL renderer(1024, 768, 16, 12);
     ASSERT_EQ(renderer.getStatus(), keltraWorks::StatusReady);
     window.show();
     SdlWindowSystem system;

@@ -23,11 +23,15 @@ std::ostream& operator<<(std::ostream& out, const Rgb& c) {
 
 void RenderGLFixture::SetUp() {
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    ASSERT_TRUE(keltraWorks::RenderGL::requestPixelFormat());
+    ASSERT_TRUE(keltraWorks::GlContext::requestPixelFormat());
     window = SDL_CreateWindow("glint render test", 0, 0, Width, Height,
                               SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     ASSERT_NE(window, nullptr) << SDL_GetError();
-    renderer = new keltraWorks::RenderGL(window, 16.0f, 12.0f);
+    context = std::make_unique<keltraWorks::GlContext>(window);
+    ASSERT_TRUE(context->isCurrent());
+    int32_t w = 0, h = 0;
+    context->drawableSize(&w, &h);
+    renderer = new keltraWorks::RenderGL(w, h, 16.0f, 12.0f);
     ASSERT_EQ(renderer->getStatus(), keltraWorks::StatusReady);
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -38,6 +42,7 @@ void RenderGLFixture::TearDown() {
         renderer->destroyContext();
         delete renderer;
     }
+    context.reset();
     if (window != nullptr) {
         SDL_DestroyWindow(window);
     }

@@ -1,14 +1,17 @@
-// A hidden 1024 x 768 SDL window with a RenderGL on it (logical 16 x 12, so
-// one unit is 64 pixels), and read-back of the back buffer, for the tests
-// that draw with real GL. Needs a display (the test runner starts Xvfb).
+// A hidden 1024 x 768 SDL window with the platform's GL context and a
+// RenderGL on it (logical 16 x 12, so one unit is 64 pixels), and read-back
+// of the back buffer, for the tests that draw with real GL. Needs a display
+// (the test runner starts Xvfb).
 #pragma once
 
+#include "engine/platform/gl_context.h"
 #include "engine/render/render_gl.h"
 
 #include <gtest/gtest.h>
 
 #include <SDL.h>
 
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -44,6 +47,7 @@ class RenderGLFixture : public ::testing::Test {
     std::string tempFile(const std::string& name, const std::vector<uint8_t>& bytes);
 
     SDL_Window* window = nullptr;
+    std::unique_ptr<keltraWorks::GlContext> context;
     keltraWorks::RenderGL* renderer = nullptr;
     std::string dir;
 };

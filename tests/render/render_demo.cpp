@@ -3,6 +3,7 @@
 // rule of the player (identity, push, draw, pop, swap) into a 1024 x 768
 // window at the top-left of the screen. Shows it for the given number of
 // seconds (default 5). render_demo.sh takes a screenshot of it.
+#include "engine/platform/gl_context.h"
 #include "engine/render/render_gl.h"
 #include "tests/render/png_writer.h"
 
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <string>
 
+using keltraWorks::GlContext;
 using keltraWorks::RenderGL;
 
 namespace {
@@ -93,14 +95,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "glint: demo: %s\n", SDL_GetError());
         return 1;
     }
-    RenderGL::requestPixelFormat();
+    GlContext::requestPixelFormat();
     SDL_Window* window = SDL_CreateWindow("glint render demo", 0, 0, 1024, 768,
                                           SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS);
     if (window == nullptr) {
         std::fprintf(stderr, "glint: demo: %s\n", SDL_GetError());
         return 1;
     }
-    RenderGL* renderer = new RenderGL(window, 16, 12);
+    GlContext* context = new GlContext(window);
+    RenderGL* renderer = new RenderGL(1024, 768, 16, 12);
     if (!renderer->isAvailable() || renderer->getStatus() != keltraWorks::StatusReady) {
         std::fprintf(stderr, "glint: demo: no GL context\n");
         return 1;
@@ -117,11 +120,12 @@ int main(int argc, char** argv) {
         renderer->pushState();
         drawScene(*renderer, picture, font);
         renderer->popState();
-        SDL_GL_SwapWindow(renderer->getDC());
+        SDL_GL_SwapWindow(window);
         SDL_Delay(20);
     }
     renderer->destroyContext();
     delete renderer;
+    delete context;
     SDL_DestroyWindow(window);
     SDL_Quit();
     return 0;

@@ -23,7 +23,6 @@ class RenderGLBasics : public glintTest::RenderGLFixture {};
 
 TEST_F(RenderGLBasics, ConstructionSetsSizesAndTheInitialState) {
     EXPECT_TRUE(renderer->isAvailable());
-    EXPECT_EQ(renderer->getDC(), window);
     int32_t w = 0, h = 0;
     renderer->getPixelSize(&w, &h);
     EXPECT_EQ(w, 1024);
@@ -46,17 +45,23 @@ TEST_F(RenderGLBasics, ConstructionSetsSizesAndTheInitialState) {
 }
 
 TEST_F(RenderGLBasics, ContextLifecycleReportsItsStatus) {
-    RenderGL windowless(nullptr, 16, 12);
-    EXPECT_EQ(windowless.getStatus(), keltraWorks::StatusNoContext);
-    windowless.destroyContext(); // never had a context: still marked destroyed
-    EXPECT_EQ(windowless.getStatus(), keltraWorks::StatusDestroyed);
+    SDL_GLContext held = SDL_GL_GetCurrentContext();
+    ASSERT_EQ(SDL_GL_MakeCurrent(window, nullptr), 0) << SDL_GetError();
+    RenderGL contextless(Width, Height, 16, 12);
+    ASSERT_EQ(SDL_GL_MakeCurrent(window, held), 0) << SDL_GetError();
+    EXPECT_EQ(contextless.getStatus(), keltraWorks::StatusNoContext);
+    contextless.destroyContext(); // never had a context: still marked destroyed
+    EXPECT_EQ(contextless.getStatus(), keltraWorks::StatusDestroyed);
     float ux = 1, uy = 1;
-    windowless.getUnitsPerPixel(&ux, &uy);
+    contextless.getUnitsPerPixel(&ux, &uy);
     EXPECT_EQ(ux, 0.0f);
 
+    const GLuint name =
+        renderer->textureName(renderer->createTexture(2, 2, 32, keltraWorks::FilterNearest));
+    ASSERT_TRUE(glIsTexture(name));
     renderer->destroyContext();
     EXPECT_EQ(renderer->getStatus(), keltraWorks::StatusDestroyed);
-    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
+    EXPECT_FALSE(glIsTexture(name)) << "released while the context is current";
     renderer->destroyContext();
     EXPECT_EQ(renderer->getStatus(), keltraWorks::StatusDestroyed);
 }

@@ -40,7 +40,7 @@ void PrintTo(const RecordedCall& call, std::ostream* out) {
 
 RecordingRenderer::RecordingRenderer(int32_t pixelWidth, int32_t pixelHeight, float logicalWidth,
                                      float logicalHeight)
-    : Renderer(nullptr, pixelWidth, pixelHeight) {
+    : Renderer(pixelWidth, pixelHeight) {
     setLogicalSize(logicalWidth, logicalHeight);
     log.clear(); // construction is not the test's business
 }
@@ -113,16 +113,9 @@ RecordedCall& RecordingRenderer::record(const std::string& op, std::vector<float
     call.op = op;
     call.args = std::move(args);
     call.text = text;
-    call.texture = state.texture;
-    call.color = state.color;
-    call.blend = state.blend;
-    call.blendSource = state.blendSource;
-    call.blendDestination = state.blendDestination;
-    call.polygonMode = state.polygonMode;
-    call.lineWidth = state.lineWidth;
+    static_cast<RecordedState&>(call) = state;
     call.depth = stateDepth();
     call.inBatch = inBatch;
-    call.transform = state.transform;
     log.push_back(std::move(call));
     return log.back();
 }
@@ -153,17 +146,6 @@ bool RecordingRenderer::pictureFor(const std::string& path, Image* out) {
     return loadPicture(path, out);
 }
 
-bool RecordingRenderer::createContext(SDL_Window*) {
-    record("createContext").result = 1;
-    status = StatusReady;
-    return true;
-}
-
-void RecordingRenderer::destroyContext() {
-    record("destroyContext");
-    status = StatusDestroyed;
-}
-
 void RecordingRenderer::setProjection(float w, float h) {
     record("setProjection", {w, h});
 }
@@ -189,17 +171,9 @@ void RecordingRenderer::translate(float x, float y) {
     multiply(Transform2D{1, 0, 0, 1, x, y});
 }
 
-void RecordingRenderer::translate(vector2 offset) {
-    translate(offset.x, offset.y);
-}
-
 void RecordingRenderer::scale(float x, float y) {
     record("scale", {x, y});
     multiply(Transform2D{x, 0, 0, y, 0, 0});
-}
-
-void RecordingRenderer::scale(vector2 factor) {
-    scale(factor.x, factor.y);
 }
 
 void RecordingRenderer::rotate(float degrees) {
@@ -230,16 +204,8 @@ bool RecordingRenderer::end() {
     return true;
 }
 
-void RecordingRenderer::vertex(vector2 point) {
-    vertex(point.x, point.y);
-}
-
 void RecordingRenderer::vertex(float x, float y) {
     record("vertex", {x, y});
-}
-
-void RecordingRenderer::texCoord(vector2 coord) {
-    texCoord(coord.x, coord.y);
 }
 
 void RecordingRenderer::texCoord(float s, float t) {
@@ -260,10 +226,6 @@ void RecordingRenderer::drawRect(vector2 topLeft, vector2 bottomRight, int textu
 
 void RecordingRenderer::drawRect(vector2 topLeft, vector2 bottomRight, vector2 extent) {
     record("drawRect", {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y, extent.x, extent.y});
-}
-
-void RecordingRenderer::setColor(vector4 colour) {
-    setColor(colour.x, colour.y, colour.z, colour.w);
 }
 
 void RecordingRenderer::setColor(float r, float g, float b, float a) {
@@ -307,10 +269,6 @@ void RecordingRenderer::setLineWidth(float width) {
 
 void RecordingRenderer::drawText(int font, float x, float y, std::string text) {
     record("drawText", {float(font), x, y}, text);
-}
-
-void RecordingRenderer::drawText(int font, vector2 position, std::string text) {
-    drawText(font, position.x, position.y, std::move(text));
 }
 
 void RecordingRenderer::pushState() {

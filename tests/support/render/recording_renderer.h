@@ -41,13 +41,8 @@ struct Transform2D {
     vector2 map(vector2 p) const { return vector2(a * p.x + c * p.y + tx, b * p.x + d * p.y + ty); }
 };
 
-struct RecordedCall {
-    std::string op;
-    std::vector<float> args;
-    std::string text;
-    float result = 0; // the return value (bool as 0/1) of operations that have one
-
-    // State when the call was made.
+// The drawing state the recording renderer keeps, as pushState saves it.
+struct RecordedState {
     int texture = 0;
     vector4 color{1, 1, 1, 1};
     bool blend = false;
@@ -55,9 +50,17 @@ struct RecordedCall {
     int blendDestination = BlendZero;
     int polygonMode = PolygonFill;
     float lineWidth = 1;
-    int depth = 0; // pushState nesting
-    bool inBatch = false;
     Transform2D transform;
+};
+
+// One call, with the state in force when it was made.
+struct RecordedCall : RecordedState {
+    std::string op;
+    std::vector<float> args;
+    std::string text;
+    float result = 0; // the return value (bool as 0/1) of operations that have one
+    int depth = 0;    // pushState nesting
+    bool inBatch = false;
 
     float arg(size_t i) const { return i < args.size() ? args[i] : 0.0f; }
     // args 0..3 as (left, top, right, bottom), for drawRect.
@@ -104,61 +107,60 @@ class RecordingRenderer : public Renderer {
     void setStatus(int value) { status = value; }
 
     // --- Renderer ---
-    bool createContext(SDL_Window* window) override;
-    void destroyContext() override;
-    void setProjection(float w, float h) override;
+    // The base's destroyContext and partial frames (none) are kept, and
+    // the vector forms forward to the number forms recorded here.
+    using Renderer::drawText;
+    using Renderer::scale;
+    using Renderer::setColor;
+    using Renderer::texCoord;
+    using Renderer::translate;
+    using Renderer::vertex;
+    bool isAvailable() override;
+
+    // Calls that change the tracked state.
     void setPolygonMode(int mode) override;
-    void clear(vector4 colour) override;
     void loadIdentity() override;
     void translate(float x, float y) override;
-    void translate(vector2 offset) override;
     void scale(float x, float y) override;
-    void scale(vector2 factor) override;
     void rotate(float degrees) override;
     bool begin(int primitive) override;
     bool end() override;
-    void vertex(vector2 point) override;
+    void setColor(float r, float g, float b, float a) override;
+    void setBlend(int source, int destination) override;
+    void disableBlend() override;
+    void bindTexture(int texture) override;
+    void setLineWidth(float width) override;
+    void pushState() override;
+    void popState() override;
+
+    // Calls that are only recorded.
+    void setProjection(float w, float h) override;
+    void clear(vector4 colour) override;
     void vertex(float x, float y) override;
-    void texCoord(vector2 coord) override;
     void texCoord(float s, float t) override;
     void drawTriangle(vector2 a, vector2 b, vector2 c) override;
     void drawQuad(vector2 a, vector2 b, vector2 c, vector2 d, vector2 extent) override;
     void drawRect(vector2 topLeft, vector2 bottomRight, int texture) override;
     void drawRect(vector2 topLeft, vector2 bottomRight, vector2 extent) override;
-    void setColor(vector4 colour) override;
-    void setColor(float r, float g, float b, float a) override;
-    void setBlend(int source, int destination) override;
-    void disableBlend() override;
     void drawImage(int image) override;
-    void bindTexture(int texture) override;
     void setPointSize(float size) override;
-    void setLineWidth(float width) override;
     void drawText(int font, float x, float y, std::string text) override;
-    void drawText(int font, vector2 position, std::string text) override;
-    void pushState() override;
-    void popState() override;
+
+    // Mapping through the recorded transform.
     vector2 unproject(int x, int y) override;
     void project(vector2 point, int* x, int* y) override;
+
+    // Pictures read from files, or sized by setPictureSize.
     int loadTexture(const std::string& path, int filter, bool whiteIsTransparent) override;
+    int loadImage(const std::string& path) override;
+    // Records made without any file.
     int createTexture(int width, int height, int bitsPerPixel, int filter) override;
     bool updateTexture(int texture, const uint8_t* pixels) override;
     bool deleteTexture(int texture) override;
-    int loadImage(const std::string& path) override;
     int createFont(const std::string& faceName, int height, bool bold, bool italic,
                    bool underline) override;
-    bool isAvailable() override;
 
   private:
-    struct State {
-        int texture = 0;
-        vector4 color{1, 1, 1, 1};
-        bool blend = false;
-        int blendSource = BlendOne;
-        int blendDestination = BlendZero;
-        int polygonMode = PolygonFill;
-        float lineWidth = 1;
-        Transform2D transform;
-    };
     struct PictureSize {
         int width = 0;
         int height = 0;
@@ -172,8 +174,8 @@ class RecordingRenderer : public Renderer {
     int addTextureRecord(ImageInfo record);
 
     std::vector<RecordedCall> log;
-    State state;
-    std::vector<State> saved;
+    RecordedState state;
+    std::vector<RecordedState> saved;
     std::vector<bool> deleted; // parallel to textureInfos
     std::map<std::string, PictureSize> pictureSizes;
     bool availableFlag = true;
