@@ -1,6 +1,6 @@
 #include "tests/render/gl_fixture.h"
 
-#include "tests/render/png_writer.h"
+#include "tools/content/png_writer.h"
 
 #include <GL/gl.h>
 
@@ -80,7 +80,7 @@ std::string RenderGLFixture::tempFile(const std::string& name, const std::vector
         }
     }
     const std::string path = dir + "/" + name;
-    EXPECT_TRUE(writeFile(path, bytes));
+    EXPECT_TRUE(keltraWorks::writeFileAtomically(path, bytes, nullptr));
     return path;
 }
 

@@ -3,8 +3,8 @@
 // worker must be out of the way whenever the caller decodes itself.
 #include "engine/render/picture_decode_ahead.h"
 #include "engine/render/png_decode.h"
-#include "tests/render/png_writer.h"
 #include "tests/support/render/recording_renderer.h"
+#include "tools/content/png_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 #include <map>
 #include <string>
 
-using glintTest::Bytes;
+using Bytes = std::vector<uint8_t>;
 using keltraWorks::Image;
 using keltraWorks::PictureDecodeAhead;
 
@@ -29,7 +29,7 @@ Bytes gradientPng(uint32_t width, uint32_t height, uint8_t seed, bool alpha) {
             pixels.push_back(uint8_t(i * 13));
         }
     }
-    return alpha ? glintTest::rgbaPng(width, height, pixels) : glintTest::rgbPng(width, height, pixels);
+    return keltraWorks::encodePng(int(width), int(height), alpha, pixels);
 }
 
 bool samePicture(const Image& a, const Image& b) {
@@ -95,8 +95,8 @@ TEST_F(DecodeAhead, OnlyTheSameBytesMatch) {
     startOn({{"pic", read}}, {"pic"});
 
     Image out(true);
-    EXPECT_FALSE(PictureDecodeAhead::take(sameLengthOtherBytes.data(), sameLengthOtherBytes.size(),
-                                          &out));
+    EXPECT_FALSE(
+        PictureDecodeAhead::take(sameLengthOtherBytes.data(), sameLengthOtherBytes.size(), &out));
     EXPECT_FALSE(PictureDecodeAhead::take(read.data(), read.size() - 1, &out));
     // A miss never consumes the result made for other bytes.
     EXPECT_EQ(PictureDecodeAhead::held(), 1u);
@@ -142,8 +142,8 @@ TEST_F(DecodeAhead, TheLoaderTakesMatchingPicturesAndIgnoresStaleOnes) {
     const std::string dir = pattern;
     const Bytes onDisk = gradientPng(20, 10, 8, false);
     const Bytes stale = gradientPng(7, 3, 9, false);
-    ASSERT_TRUE(glintTest::writeFile(dir + "/a.png", onDisk));
-    ASSERT_TRUE(glintTest::writeFile(dir + "/b.png", onDisk));
+    ASSERT_TRUE(keltraWorks::writeFileAtomically(dir + "/a.png", onDisk, nullptr));
+    ASSERT_TRUE(keltraWorks::writeFileAtomically(dir + "/b.png", onDisk, nullptr));
     startOn({{dir + "/a.png", onDisk}, {dir + "/b.png", stale}}, {dir + "/a.png", dir + "/b.png"});
 
     keltraWorks::RecordingRenderer renderer;

@@ -4,8 +4,8 @@
 #include "engine/render/renderer.h"
 #include "engine/vfs/archive_writer.h"
 #include "engine/vfs/vfs.h"
-#include "tests/render/png_writer.h"
 #include "tests/support/render/recording_renderer.h"
+#include "tools/content/png_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include <cstdlib>
 #include <string>
 
-using glintTest::Bytes;
+using Bytes = std::vector<uint8_t>;
 using keltraWorks::ArchiveWriter;
 using keltraWorks::RecordingRenderer;
 using keltraWorks::Vfs;
@@ -31,7 +31,7 @@ class PictureLoad : public ::testing::Test {
         for (int i = 0; i < 20 * 10; ++i) {
             pixels.insert(pixels.end(), {uint8_t(i), 0, 255});
         }
-        png = glintTest::rgbPng(20, 10, pixels);
+        png = keltraWorks::encodePng(20, 10, false, pixels);
     }
     void TearDown() override {
         Vfs::unmount();
@@ -67,7 +67,7 @@ void expectPaddedRecord(const RecordingRenderer& renderer, int texture) {
 } // namespace
 
 TEST_F(PictureLoad, LooseFileLoadsWhenNoArchiveIsMounted) {
-    ASSERT_TRUE(glintTest::writeFile(path("a.png"), png));
+    ASSERT_TRUE(keltraWorks::writeFileAtomically(path("a.png"), png, nullptr));
     const int texture = renderer.loadTexture(path("a.png"), 0, false);
     EXPECT_EQ(texture, 1);
     expectPaddedRecord(renderer, texture);
@@ -76,9 +76,10 @@ TEST_F(PictureLoad, LooseFileLoadsWhenNoArchiveIsMounted) {
 
 TEST_F(PictureLoad, MissingOrUndecodableFilesGiveNoIndex) {
     EXPECT_EQ(renderer.loadTexture(path("missing.png"), 0, false), 0);
-    ASSERT_TRUE(glintTest::writeFile(path("text.png"), Bytes{'h', 'e', 'l', 'l', 'o'}));
+    ASSERT_TRUE(keltraWorks::writeFileAtomically(path("text.png"), Bytes{'h', 'e', 'l', 'l', 'o'},
+                                                 nullptr));
     EXPECT_EQ(renderer.loadTexture(path("text.png"), 0, false), 0);
-    ASSERT_TRUE(glintTest::writeFile(path("empty.png"), Bytes{}));
+    ASSERT_TRUE(keltraWorks::writeFileAtomically(path("empty.png"), Bytes{}, nullptr));
     EXPECT_EQ(renderer.loadImage(path("empty.png")), 0);
     EXPECT_EQ(renderer.textureCount(), 0);
     EXPECT_EQ(renderer.imageCount(), 0);
@@ -92,7 +93,7 @@ TEST_F(PictureLoad, ArchiveEntryLoadsByItsName) {
 }
 
 TEST_F(PictureLoad, MountedArchiveLackingTheEntryDoesNotFallBackToDisk) {
-    ASSERT_TRUE(glintTest::writeFile(path("loose.png"), png));
+    ASSERT_TRUE(keltraWorks::writeFileAtomically(path("loose.png"), png, nullptr));
     mountArchiveWith("data/other.png", png);
     EXPECT_EQ(renderer.loadTexture(path("loose.png"), 0, false), 0);
     EXPECT_EQ(renderer.loadImage(path("loose.png")), 0);
@@ -106,14 +107,14 @@ TEST_F(PictureLoad, ArchiveEntryCutShortFailsCleanly) {
 // Found by fuzzing: an entry claiming nearly 2 GiB made the loader allocate
 // that much before its read came up short. It is now refused up front.
 TEST_F(PictureLoad, ArchiveEntryClaimingMoreThanTheArchiveHoldsIsRefusedUnread) {
-    const Bytes directory = {'V', 'F', 'S', 0, 'D', 'A', 'T', 0, 'a', '.', 'p', 'n', 'g', 0,
-                             0xFF, 0xFF, 0xFF, 0x7F, // size: INT32_MAX
-                             26, 0, 0, 0,            // offset: just after the directory
+    const Bytes directory = {'V', 'F', 'S', 0,   'D', 'A',  'T',  0,    'a',
+                             '.', 'p', 'n', 'g', 0,   0xFF, 0xFF, 0xFF, 0x7F, // size: INT32_MAX
+                             26,  0,   0,   0, // offset: just after the directory
                              'E', 'N', 'D', 0};
     Bytes archive(directory.size() + png.size());
     std::copy(directory.begin(), directory.end(), archive.begin());
     std::copy(png.begin(), png.end(), archive.begin() + long(directory.size()));
-    ASSERT_TRUE(glintTest::writeFile(path("data.zuo"), archive));
+    ASSERT_TRUE(keltraWorks::writeFileAtomically(path("data.zuo"), archive, nullptr));
     ASSERT_TRUE(Vfs::mount(path("data.zuo")));
 
     ::testing::internal::CaptureStderr();
@@ -124,7 +125,7 @@ TEST_F(PictureLoad, ArchiveEntryClaimingMoreThanTheArchiveHoldsIsRefusedUnread) 
 }
 
 TEST_F(PictureLoad, DecodeImageNeedsTheWholeByteCount) {
-    ASSERT_TRUE(glintTest::writeFile(path("a.png"), png));
+    ASSERT_TRUE(keltraWorks::writeFileAtomically(path("a.png"), png, nullptr));
     int32_t w = 0, h = 0, bits = 0;
     uint8_t* pixels = nullptr;
     const int32_t size = int32_t(png.size());

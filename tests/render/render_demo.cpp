@@ -4,7 +4,7 @@
 // window at the top-left of the screen. Shows it for the given number of
 // seconds (default 5). render_demo.sh takes a screenshot of it.
 #include "engine/render/render_gl.h"
-#include "tests/render/png_writer.h"
+#include "tools/content/png_writer.h"
 
 #include <SDL.h>
 
@@ -21,7 +21,7 @@ namespace {
 std::string writePicture() {
     const int w = 96;
     const int h = 72;
-    glintTest::Bytes pixels;
+    std::vector<uint8_t> pixels;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             const bool frame = x < 3 || y < 3 || x >= w - 3 || y >= h - 3;
@@ -33,7 +33,7 @@ std::string writePicture() {
         }
     }
     const std::string path = "/tmp/glint-render-demo.png";
-    glintTest::writeFile(path, glintTest::rgbPng(w, h, pixels));
+    keltraWorks::writeFileAtomically(path, keltraWorks::encodePng(w, h, false, pixels), nullptr);
     return path;
 }
 
