@@ -1,14 +1,14 @@
 #include "tests/e2e/child_process.h"
 
+#include "tests/support/temp_folder.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <signal.h>
 #include <spawn.h>
-#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -172,13 +172,11 @@ std::vector<std::string> environmentWith(const std::vector<std::string>& changes
 
 bool runTool(const std::vector<std::string>& argv, const std::vector<std::string>& env,
              int timeoutMs, std::string* output) {
-    char pattern[] = "/tmp/glint-e2e-tool-XXXXXX";
-    const int fd = mkstemp(pattern);
-    if (fd < 0) {
+    const glintTest::TempFolder scratch;
+    if (!scratch.valid()) {
         return false;
     }
-    close(fd);
-    const std::string outPath = pattern;
+    const std::string outPath = scratch.path("stdout.txt");
     ChildProcess tool;
     SpawnOptions options;
     options.argv = argv;
@@ -189,12 +187,8 @@ bool runTool(const std::vector<std::string>& argv, const std::vector<std::string
     const bool ended = tool.start(options, &error) && tool.waitFor(timeoutMs, &status);
     tool.kill();
     if (output) {
-        std::ifstream in(outPath, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        *output = text.str();
+        *output = glintTest::readFile(outPath);
     }
-    unlink(outPath.c_str());
     return ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 

@@ -9,14 +9,17 @@
 
 #include "tests/e2e/child_process.h"
 #include "tests/e2e/desktop_driver.h"
-#include "tests/e2e/temp_folder.h"
 #include "tests/e2e/xvfb_server.h"
+#include "tests/support/temp_folder.h"
 
 #include <chrono>
 #include <string>
 #include <vector>
 
 namespace glintE2e {
+
+using glintTest::readFile;
+using glintTest::TempFolder;
 
 // Window titles the program shows.
 extern const char* const SetupTitle;

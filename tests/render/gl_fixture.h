@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/render/render_gl.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -40,12 +41,12 @@ class RenderGLFixture : public ::testing::Test {
     int litPixels(int x0, int y0, int x1, int y1) const;
     // Clears to black with the identity modelview.
     void blank();
-    // Writes the bytes to a file in a fresh folder; returns its path.
+    // Writes the bytes to a file in the test's own folder; returns its path.
     std::string tempFile(const std::string& name, const std::vector<uint8_t>& bytes);
 
     SDL_Window* window = nullptr;
     keltraWorks::RenderGL* renderer = nullptr;
-    std::string dir;
+    TempFolder folder;
 };
 
 } // namespace glintTest

@@ -4,13 +4,12 @@
 #include "engine/render/picture_decode_ahead.h"
 #include "engine/render/png_decode.h"
 #include "tests/support/render/recording_renderer.h"
+#include "tests/support/temp_folder.h"
 #include "tools/content/png_writer.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
@@ -137,18 +136,17 @@ TEST_F(DecodeAhead, ClearDropsWhatIsHeldAndAFreshStartReplacesIt) {
 // The loader takes a picture decoded ahead when it reads the same bytes, and
 // decodes the file itself when the work ahead was done on other bytes.
 TEST_F(DecodeAhead, TheLoaderTakesMatchingPicturesAndIgnoresStaleOnes) {
-    char pattern[] = "/tmp/glint-ahead-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string dir = pattern;
+    const glintTest::TempFolder dir;
     const Bytes onDisk = gradientPng(20, 10, 8, false);
     const Bytes stale = gradientPng(7, 3, 9, false);
-    ASSERT_TRUE(keltraWorks::writeFileAtomically(dir + "/a.png", onDisk, nullptr));
-    ASSERT_TRUE(keltraWorks::writeFileAtomically(dir + "/b.png", onDisk, nullptr));
-    startOn({{dir + "/a.png", onDisk}, {dir + "/b.png", stale}}, {dir + "/a.png", dir + "/b.png"});
+    ASSERT_TRUE(dir.write("a.png", onDisk));
+    ASSERT_TRUE(dir.write("b.png", onDisk));
+    startOn({{dir.path("a.png"), onDisk}, {dir.path("b.png"), stale}},
+            {dir.path("a.png"), dir.path("b.png")});
 
     keltraWorks::RecordingRenderer renderer;
-    const int a = renderer.loadTexture(dir + "/a.png", 0, false);
-    const int b = renderer.loadTexture(dir + "/b.png", 0, false);
+    const int a = renderer.loadTexture(dir.path("a.png"), 0, false);
+    const int b = renderer.loadTexture(dir.path("b.png"), 0, false);
     // The miss on b waited for the worker; what is left is the stale one.
     EXPECT_EQ(PictureDecodeAhead::held(), 1u);
     for (int texture : {a, b}) {
@@ -157,7 +155,6 @@ TEST_F(DecodeAhead, TheLoaderTakesMatchingPicturesAndIgnoresStaleOnes) {
         EXPECT_EQ(info->imageWidth, 20);
         EXPECT_EQ(info->imageHeight, 10);
     }
-    std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 } // namespace

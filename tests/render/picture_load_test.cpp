@@ -5,13 +5,13 @@
 #include "engine/vfs/archive_writer.h"
 #include "engine/vfs/vfs.h"
 #include "tests/support/render/recording_renderer.h"
+#include "tests/support/temp_folder.h"
 #include "tools/content/png_writer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 using Bytes = std::vector<uint8_t>;
@@ -24,20 +24,15 @@ namespace {
 class PictureLoad : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/glint-render-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        ASSERT_TRUE(dir.valid());
         Bytes pixels;
         for (int i = 0; i < 20 * 10; ++i) {
             pixels.insert(pixels.end(), {uint8_t(i), 0, 255});
         }
         png = keltraWorks::encodePng(20, 10, false, pixels);
     }
-    void TearDown() override {
-        Vfs::unmount();
-        std::system(("rm -rf '" + dir + "'").c_str());
-    }
-    std::string path(const std::string& name) const { return dir + "/" + name; }
+    void TearDown() override { Vfs::unmount(); }
+    std::string path(const std::string& name) const { return dir.path(name); }
     void mountArchiveWith(const std::string& name, const Bytes& bytes) {
         ArchiveWriter writer;
         std::string error;
@@ -46,7 +41,7 @@ class PictureLoad : public ::testing::Test {
         ASSERT_TRUE(Vfs::mount(path("data.zuo")));
     }
 
-    std::string dir;
+    glintTest::TempFolder dir;
     Bytes png;
     RecordingRenderer renderer;
 };
@@ -67,7 +62,7 @@ void expectPaddedRecord(const RecordingRenderer& renderer, int texture) {
 } // namespace
 
 TEST_F(PictureLoad, LooseFileLoadsWhenNoArchiveIsMounted) {
-    ASSERT_TRUE(keltraWorks::writeFileAtomically(path("a.png"), png, nullptr));
+    ASSERT_TRUE(dir.write("a.png", png));
     const int texture = renderer.loadTexture(path("a.png"), 0, false);
     EXPECT_EQ(texture, 1);
     expectPaddedRecord(renderer, texture);
@@ -76,10 +71,9 @@ TEST_F(PictureLoad, LooseFileLoadsWhenNoArchiveIsMounted) {
 
 TEST_F(PictureLoad, MissingOrUndecodableFilesGiveNoIndex) {
     EXPECT_EQ(renderer.loadTexture(path("missing.png"), 0, false), 0);
-    ASSERT_TRUE(keltraWorks::writeFileAtomically(path("text.png"), Bytes{'h', 'e', 'l', 'l', 'o'},
-                                                 nullptr));
+    ASSERT_TRUE(dir.write("text.png", Bytes{'h', 'e', 'l', 'l', 'o'}));
     EXPECT_EQ(renderer.loadTexture(path("text.png"), 0, false), 0);
-    ASSERT_TRUE(keltraWorks::writeFileAtomically(path("empty.png"), Bytes{}, nullptr));
+    ASSERT_TRUE(dir.write("empty.png", Bytes{}));
     EXPECT_EQ(renderer.loadImage(path("empty.png")), 0);
     EXPECT_EQ(renderer.textureCount(), 0);
     EXPECT_EQ(renderer.imageCount(), 0);
@@ -93,7 +87,7 @@ TEST_F(PictureLoad, ArchiveEntryLoadsByItsName) {
 }
 
 TEST_F(PictureLoad, MountedArchiveLackingTheEntryDoesNotFallBackToDisk) {
-    ASSERT_TRUE(keltraWorks::writeFileAtomically(path("loose.png"), png, nullptr));
+    ASSERT_TRUE(dir.write("loose.png", png));
     mountArchiveWith("data/other.png", png);
     EXPECT_EQ(renderer.loadTexture(path("loose.png"), 0, false), 0);
     EXPECT_EQ(renderer.loadImage(path("loose.png")), 0);
@@ -114,7 +108,7 @@ TEST_F(PictureLoad, ArchiveEntryClaimingMoreThanTheArchiveHoldsIsRefusedUnread) 
     Bytes archive(directory.size() + png.size());
     std::copy(directory.begin(), directory.end(), archive.begin());
     std::copy(png.begin(), png.end(), archive.begin() + long(directory.size()));
-    ASSERT_TRUE(keltraWorks::writeFileAtomically(path("data.zuo"), archive, nullptr));
+    ASSERT_TRUE(dir.write("data.zuo", archive));
     ASSERT_TRUE(Vfs::mount(path("data.zuo")));
 
     ::testing::internal::CaptureStderr();
@@ -125,7 +119,7 @@ TEST_F(PictureLoad, ArchiveEntryClaimingMoreThanTheArchiveHoldsIsRefusedUnread) 
 }
 
 TEST_F(PictureLoad, DecodeImageNeedsTheWholeByteCount) {
-    ASSERT_TRUE(keltraWorks::writeFileAtomically(path("a.png"), png, nullptr));
+    ASSERT_TRUE(dir.write("a.png", png));
     int32_t w = 0, h = 0, bits = 0;
     uint8_t* pixels = nullptr;
     const int32_t size = int32_t(png.size());

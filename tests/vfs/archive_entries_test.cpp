@@ -4,8 +4,8 @@
 #include "engine/vfs/archive_entries.h"
 #include "engine/vfs/vfs.h"
 
+#include "tests/support/temp_folder.h"
 #include "tests/vfs/raw_archive.h"
-#include "tests/vfs/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,17 +13,19 @@
 #include <vector>
 
 using glintTest::RawArchive;
-using glintTest::TempDir;
+using glintTest::TempFolder;
 using keltraWorks::ArchiveEntries;
 
 namespace {
 
-std::string text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string text(const std::vector<uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
 
 } // namespace
 
 TEST(ArchiveEntries, ReadsWhatTheMountedArchiveServesWithoutMountingIt) {
-    TempDir dir;
+    TempFolder dir;
     ASSERT_TRUE(dir.valid());
     // Directory: 4 + (4 + 6 + 8) x 3 + 4 = 62 bytes; "a.png" appears twice.
     RawArchive a;
@@ -49,15 +51,10 @@ TEST(ArchiveEntries, ReadsWhatTheMountedArchiveServesWithoutMountingIt) {
 }
 
 TEST(ArchiveEntries, EntriesPastTheEndOrWithBadFieldsAreNotRead) {
-    TempDir dir;
+    TempFolder dir;
     ASSERT_TRUE(dir.valid());
     RawArchive a;
-    a.magic()
-        .record("long", 100, 40)
-        .record("neg", 2, -5)
-        .record("zero", 0, 40)
-        .end()
-        .raw("xy");
+    a.magic().record("long", 100, 40).record("neg", 2, -5).record("zero", 0, 40).end().raw("xy");
     ASSERT_TRUE(a.writeTo(dir.path("data.zuo")));
     ArchiveEntries entries;
     ASSERT_TRUE(entries.open(dir.path("data.zuo")));
@@ -69,7 +66,7 @@ TEST(ArchiveEntries, EntriesPastTheEndOrWithBadFieldsAreNotRead) {
 }
 
 TEST(ArchiveEntries, OnlyRegularFilesOpen) {
-    TempDir dir;
+    TempFolder dir;
     ASSERT_TRUE(dir.valid());
     ArchiveEntries entries;
     EXPECT_FALSE(entries.open(dir.path("missing.zuo")));
