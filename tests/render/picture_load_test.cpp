@@ -4,6 +4,7 @@
 #include "engine/render/renderer.h"
 #include "engine/vfs/archive_writer.h"
 #include "engine/vfs/vfs.h"
+#include "tests/render/time_limit.h"
 #include "tests/support/render/recording_renderer.h"
 #include "tests/support/temp_folder.h"
 #include "tools/content/png_writer.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <sys/stat.h>
 
 using Bytes = std::vector<uint8_t>;
 using keltraWorks::ArchiveWriter;
@@ -93,6 +95,21 @@ TEST_F(PictureLoad, MountedArchiveLackingTheEntryDoesNotFallBackToDisk) {
     EXPECT_EQ(renderer.loadImage(path("loose.png")), 0);
 }
 
+// A FIFO opened for reading waits for a writer: one named like a picture or
+// like the archive must be refused at once, not block start-up. Run in a
+// child process, so a regression fails on the time limit instead of hanging.
+TEST_F(PictureLoad, FifoNamedLikeAPictureOrTheArchiveIsRefusedWithoutBlocking) {
+    ASSERT_EQ(::mkfifo(path("pipe.png").c_str(), 0600), 0);
+    ASSERT_TRUE(dir.write("a.png", png));
+    const auto body = [&] {
+        return renderer.loadTexture(path("pipe.png"), 0, false) == 0 &&
+               !Vfs::mount(path("pipe.png")) &&
+               renderer.loadTexture(path("a.png"), 0, false) == 1; // positive control
+    };
+    const glintTest::ChildOutcome outcome = glintTest::runWithTimeLimit(body, 10);
+    EXPECT_EQ(outcome, glintTest::ChildOutcome::Passed) << glintTest::outcomeName(outcome);
+}
+
 TEST_F(PictureLoad, ArchiveEntryCutShortFailsCleanly) {
     mountArchiveWith("cut.png", Bytes(png.begin(), png.begin() + long(png.size() / 2)));
     EXPECT_EQ(renderer.loadTexture("cut.png", 0, false), 0);
@@ -115,7 +132,7 @@ TEST_F(PictureLoad, ArchiveEntryClaimingMoreThanTheArchiveHoldsIsRefusedUnread) 
     EXPECT_EQ(renderer.loadTexture("a.png", 0, false), 0);
     EXPECT_EQ(renderer.loadImage("a.png"), 0);
     const std::string log = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(log.find("\"a.png\" runs past the end of its file"), std::string::npos) << log;
+    EXPECT_NE(log.find("\"a.png\" lies outside its archive file"), std::string::npos) << log;
 }
 
 TEST_F(PictureLoad, DecodeImageNeedsTheWholeByteCount) {
