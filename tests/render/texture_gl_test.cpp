@@ -30,6 +30,11 @@ Bytes pictureBytes() {
     return pixels;
 }
 
+// The picture as a PNG file's bytes.
+Bytes picturePng() {
+    return keltraWorks::encodePng(3, 2, false, pictureBytes());
+}
+
 } // namespace
 
 class RenderGLTextures : public glintTest::RenderGLFixture {
@@ -93,8 +98,7 @@ TEST_F(RenderGLTextures, EveryTexelOutsideThePictureIsZero) {
 }
 
 TEST_F(RenderGLTextures, PaddedTextureShowsExactlyItsPicture) {
-    const std::string path =
-        tempFile("six.png", keltraWorks::encodePng(3, 2, false, pictureBytes()));
+    const std::string path = tempFile("six.png", picturePng());
     const int t = renderer->loadTexture(path, keltraWorks::FilterNearest, false);
     ASSERT_EQ(t, 1);
     const keltraWorks::ImageInfo* info = renderer->getTextureInfo(t);
@@ -124,8 +128,7 @@ TEST_F(RenderGLTextures, PaddedTextureShowsExactlyItsPicture) {
 }
 
 TEST_F(RenderGLTextures, TextureColourIsModulatedAndMipmapsLoad) {
-    const std::string path =
-        tempFile("six.png", keltraWorks::encodePng(3, 2, false, pictureBytes()));
+    const std::string path = tempFile("six.png", picturePng());
     const int t = renderer->loadTexture(path, keltraWorks::FilterMipmap, false);
     ASSERT_NE(t, 0);
     GLint minFilter = 0;
@@ -183,8 +186,7 @@ TEST_F(RenderGLTextures, GreyPicturesDrawGreyNotBlack) {
 }
 
 TEST_F(RenderGLTextures, DeletedIndicesStayReservedAndBindNothing) {
-    const std::string path =
-        tempFile("six.png", keltraWorks::encodePng(3, 2, false, pictureBytes()));
+    const std::string path = tempFile("six.png", picturePng());
     const int first = renderer->loadTexture(path, 0, false);
     const int second = renderer->loadTexture(path, 0, false);
     ASSERT_EQ(second, 2);
