@@ -13,7 +13,7 @@
 #include "engine/platform/setup_view.h"
 #include "engine/render/picture_decode_ahead.h"
 #include "engine/render/render_gl.h"
-#include "engine/vfs/archive_entries.h"
+#include "engine/vfs/resource_reader.h"
 #include "engine/vfs/vfs.h"
 
 #include <cerrno>
@@ -21,7 +21,6 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 using namespace keltraWorks;
@@ -30,40 +29,26 @@ using namespace playerWindows;
 namespace {
 
 constexpr const char* ArchiveFile = "data.zuo";
-constexpr off_t MaxPictureFileBytes = 64 << 20;
 
 // Starts decoding the screen's pictures on a worker while the dialog, the
-// window and the GL driver are being set up. The pictures are read the way
-// the loader will read them once the archive is mounted: from the archive
-// when it opens, else from loose files. Whatever is read here is only a
-// guess; the loader takes a result only for the very bytes it reads itself.
+// window and the GL driver are being set up. The worker reads them the way
+// the loader will once the archive is mounted, with a reader of its own (Vfs
+// is the main thread's): from the archive when it opens, else loose files.
+// Whatever is read here is only a guess; the loader takes a result only for
+// the very bytes it reads itself.
 void decodePicturesAhead() {
-    auto archive = std::make_shared<ArchiveEntries>();
-    auto opened = std::make_shared<int>(-1); // -1 not tried yet, 0 no, 1 yes
+    struct Source {
+        ResourceReader reader;
+        bool tried = false; // the archive is opened on the worker, once
+    };
+    auto source = std::make_shared<Source>();
     PictureDecodeAhead::start(
-        playerScreenPictures(),
-        [archive, opened](const std::string& name, std::vector<uint8_t>* out) {
-            if (*opened < 0) {
-                *opened = archive->open(ArchiveFile) ? 1 : 0;
+        playerScreenPictures(), [source](const std::string& name, std::vector<uint8_t>* out) {
+            if (!source->tried) {
+                source->tried = true;
+                source->reader.openArchive(ArchiveFile);
             }
-            if (*opened == 1) {
-                return archive->read(name, out);
-            }
-            // Only plain files of a picture's size are read ahead; anything
-            // else is left to the loader and its own checks.
-            std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(name.c_str(), "rb"),
-                                                                  std::fclose);
-            struct stat st {};
-            if (!file || ::fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode) ||
-                st.st_size <= 0 || st.st_size > MaxPictureFileBytes) {
-                return false;
-            }
-            out->resize(static_cast<size_t>(st.st_size));
-            if (std::fread(out->data(), 1, out->size(), file.get()) != out->size()) {
-                out->clear();
-                return false;
-            }
-            return true;
+            return source->reader.readResource(name, out) == ResourceStatus::Ok;
         });
 }
 
@@ -104,9 +89,9 @@ StartupSteps::SetupResult SystemStartup::runSetup(bool* fullscreen) {
 }
 
 bool SystemStartup::createWindow(bool fullscreen) {
-    window = std::make_unique<AppWindow>(
-        fullscreen ? WindowStyle::FullScreen : WindowStyle::Windowed, ScreenWidth, ScreenHeight,
-        0, 0);
+    window =
+        std::make_unique<AppWindow>(fullscreen ? WindowStyle::FullScreen : WindowStyle::Windowed,
+                                    ScreenWidth, ScreenHeight, 0, 0);
     if (!window->handle()) {
         return false;
     }
@@ -128,7 +113,9 @@ bool SystemStartup::createRenderer() {
     return window->setRenderer(renderer.get());
 }
 
-void SystemStartup::setTitle(const char* title) { window->setTitle(title); }
+void SystemStartup::setTitle(const char* title) {
+    window->setTitle(title);
+}
 
 bool SystemStartup::initAudio() {
     audioStarted = BASS_Init(-1, 44100, 0, window->handle(), nullptr) != 0;
@@ -140,7 +127,9 @@ void SystemStartup::reportError(const char* caption, const char* text) {
     showErrorMessage(caption, text);
 }
 
-void SystemStartup::mountArchive() { Vfs::mount(ArchiveFile); }
+void SystemStartup::mountArchive() {
+    Vfs::mount(ArchiveFile);
+}
 
 void SystemStartup::openMusic() {
     if (trackPlayer.open()) {
@@ -164,13 +153,21 @@ bool SystemStartup::buildScreen() {
     return built;
 }
 
-void SystemStartup::showWindow() { window->show(); }
+void SystemStartup::showWindow() {
+    window->show();
+}
 
-int SystemStartup::runLoop() { return window->run(); }
+int SystemStartup::runLoop() {
+    return window->run();
+}
 
-void SystemStartup::unmountArchive() { Vfs::unmount(); }
+void SystemStartup::unmountArchive() {
+    Vfs::unmount();
+}
 
-void SystemStartup::closeMusic() { trackPlayer.close(); }
+void SystemStartup::closeMusic() {
+    trackPlayer.close();
+}
 
 void SystemStartup::freeAudio() {
     if (audioStarted) {

@@ -10,41 +10,42 @@
 // deterministic and a few kilobytes each.
 #include "engine/vfs/archive_format.h"
 #include "engine/vfs/archive_writer.h"
-#include "tests/render/png_writer.h"
 #include "tests/support/audio/mp3_fixture.h"
+#include "tools/content/png_writer.h"
 
 #include <cstdio>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
 
-using glintTest::Bytes;
-using glintTest::PngPicture;
+using Bytes = std::vector<uint8_t>;
+using keltraWorks::PngPicture;
 
 namespace {
 
 bool failed = false;
 
 void put(const std::string& path, const Bytes& bytes) {
-    if (!glintTest::writeFile(path, bytes)) {
-        std::fprintf(stderr, "glint: fuzz: cannot write %s\n", path.c_str());
+    std::string error;
+    if (!keltraWorks::writeFileAtomically(path, bytes, &error)) {
+        std::fprintf(stderr, "glint: fuzz: %s\n", error.c_str());
         failed = true;
     }
 }
 
 // A picture's rows filled with a simple pattern.
-PngPicture picture(uint32_t width, uint32_t height, uint8_t depth, uint8_t colorType) {
+PngPicture picture(uint32_t width, uint32_t height, uint8_t depth, uint8_t colourType) {
     PngPicture p;
     p.width = width;
     p.height = height;
     p.bitDepth = depth;
-    p.colorType = colorType;
-    const size_t samples = colorType == 2 ? 3 : colorType == 4 ? 2 : colorType == 6 ? 4 : 1;
+    p.colourType = colourType;
+    const size_t samples = colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
     const size_t rowBytes = (size_t(width) * samples * depth + 7) / 8;
     for (size_t i = 0; i < rowBytes * height; ++i) {
         p.rows.push_back(uint8_t(i * 37 + 11));
     }
-    if (colorType == 3) {
+    if (colourType == 3) {
         for (int i = 0; i < (1 << (depth < 8 ? depth : 8)); ++i) {
             p.palette.insert(p.palette.end(), {uint8_t(i * 7), uint8_t(255 - i), uint8_t(i * 3)});
         }
@@ -58,7 +59,7 @@ PngPicture picture(uint32_t width, uint32_t height, uint8_t depth, uint8_t color
 
 std::vector<Bytes> pictures() {
     std::vector<Bytes> all;
-    all.push_back(glintTest::rgbPng(2, 2, Bytes(12, 0xFF)));
+    all.push_back(keltraWorks::encodePng(2, 2, false, Bytes(12, 0xFF)));
     all.push_back(encodePng(picture(17, 5, 8, 2))); // RGB, padded to 32 x 16
     all.push_back(encodePng(picture(3, 2, 8, 6)));  // RGBA
     all.push_back(encodePng(picture(4, 4, 8, 0)));  // grey

@@ -25,7 +25,8 @@ class PictureDecodeAhead {
     PictureDecodeAhead() = delete;
 
     // Fills `out` with a picture's encoded bytes; false when it has none.
-    // Runs on the worker thread.
+    // Runs on the worker thread, so it must not use Vfs (main thread only):
+    // the program gives it a ResourceReader of its own.
     using Reader = std::function<bool(const std::string& name, std::vector<uint8_t>* out)>;
 
     // Starts reading and decoding `names` in order on the worker; any work

@@ -7,50 +7,17 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <new>
-#include <sys/stat.h>
 #include <utility>
+#include <vector>
 
 namespace keltraWorks {
 
 namespace {
 
-// Owns a stream for the length of one load, so every path closes it.
-class StreamCloser {
-  public:
-    explicit StreamCloser(std::FILE* stream) : stream(stream) {}
-    ~StreamCloser() {
-        if (stream != nullptr) {
-            std::fclose(stream);
-        }
-    }
-    StreamCloser(const StreamCloser&) = delete;
-    StreamCloser& operator=(const StreamCloser&) = delete;
-
-  private:
-    std::FILE* stream;
-};
-
-// Byte count of a file opened from disk; -1 when it cannot be measured.
-long long diskFileSize(std::FILE* stream) {
-    if (std::fseek(stream, 0, SEEK_END) != 0) {
-        return -1;
-    }
-    const long size = std::ftell(stream);
-    if (size < 0 || std::fseek(stream, 0, SEEK_SET) != 0) {
-        return -1;
-    }
-    return size;
-}
-
-// Bytes from the stream's position to the end of its file; -1 when unknown.
-long long bytesLeft(std::FILE* stream) {
-    struct stat st {};
-    const long at = std::ftell(stream);
-    if (at < 0 || ::fstat(fileno(stream), &st) != 0) {
-        return -1;
-    }
-    return static_cast<long long>(st.st_size) - at;
+// Pictures decoded ahead during start-up are taken when the bytes match.
+bool decodePicture(const std::vector<uint8_t>& bytes, Image* out) {
+    return PictureDecodeAhead::take(bytes.data(), bytes.size(), out) ||
+           decodePng(bytes.data(), bytes.size(), out);
 }
 
 } // namespace
@@ -124,21 +91,13 @@ const Image* Renderer::getImage(int image) const {
 
 bool Renderer::decodeImage(std::FILE* stream, int32_t byteCount, int32_t* width, int32_t* height,
                            int32_t* bitsPerPixel, uint8_t** pixels) {
-    if (stream == nullptr || byteCount <= 0) {
+    if (stream == nullptr || byteCount <= 0 || byteCount > MaxResourceBytes) {
         return false;
     }
-    uint8_t* buffer = new (std::nothrow) uint8_t[static_cast<size_t>(byteCount)];
-    if (buffer == nullptr) {
-        return false;
-    }
-    const size_t got = std::fread(buffer, 1, static_cast<size_t>(byteCount), stream);
+    std::vector<uint8_t> bytes(static_cast<size_t>(byteCount));
     Image decoded(true);
-    // Pictures decoded ahead during start-up are taken when the bytes match.
-    const bool ok = got == static_cast<size_t>(byteCount) &&
-                    (PictureDecodeAhead::take(buffer, static_cast<size_t>(byteCount), &decoded) ||
-                     decodePng(buffer, static_cast<size_t>(byteCount), &decoded));
-    delete[] buffer;
-    if (!ok) {
+    if (std::fread(bytes.data(), 1, bytes.size(), stream) != bytes.size() ||
+        !decodePicture(bytes, &decoded)) {
         return false;
     }
     *width = decoded.width;
@@ -149,22 +108,12 @@ bool Renderer::decodeImage(std::FILE* stream, int32_t byteCount, int32_t* width,
 }
 
 bool Renderer::loadPicture(const std::string& path, Image* out) {
-    std::FILE* stream = nullptr;
-    long long size = -1;
-    int openError = 0;
     // With an archive mounted, its entries are the only source: a name it
     // lacks is a failed load, not a reason to look on disk.
-    if (Vfs::isMounted()) {
-        stream = Vfs::openFile(path);
-        size = Vfs::fileSize(path);
-    } else {
-        stream = std::fopen(path.c_str(), "rb");
-        openError = errno;
-        if (stream != nullptr) {
-            size = diskFileSize(stream);
-        }
-    }
-    if (stream == nullptr) {
+    std::vector<uint8_t> bytes;
+    const ResourceStatus status = Vfs::readResource(path, &bytes);
+    if (status == ResourceStatus::CannotOpen) {
+        const int openError = errno;
         if (!missingPictureReported) {
             const std::string why = Vfs::isMounted() ? std::string(" in the archive")
                                                      : ": " + std::string(std::strerror(openError));
@@ -176,22 +125,12 @@ bool Renderer::loadPicture(const std::string& path, Image* out) {
         }
         return false;
     }
-    StreamCloser closer(stream);
-    if (size <= 0 || size > INT32_MAX) {
-        std::fprintf(stderr, "glint: render: \"%s\" has an unusable size\n", path.c_str());
-        return false;
-    }
-    // An archive entry's size comes from the archive itself: a damaged or
-    // hostile one may claim up to 2 GiB. Such a read could only come up
-    // short, so it is refused before the buffer for it is allocated.
-    if (size > bytesLeft(stream)) {
-        std::fprintf(stderr, "glint: render: \"%s\" runs past the end of its file\n",
-                     path.c_str());
+    if (status != ResourceStatus::Ok) {
+        std::fprintf(stderr, "glint: render: \"%s\" %s\n", path.c_str(), describe(status));
         return false;
     }
     Image decoded(true);
-    if (!decodeImage(stream, static_cast<int32_t>(size), &decoded.width, &decoded.height,
-                     &decoded.bitsPerPixel, &decoded.pixels)) {
+    if (!decodePicture(bytes, &decoded)) {
         std::fprintf(stderr, "glint: render: cannot decode \"%s\"\n", path.c_str());
         return false;
     }

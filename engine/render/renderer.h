@@ -102,8 +102,8 @@ class Renderer {
     // Reads `byteCount` bytes of PNG data from the stream's current position
     // and decodes them to 8-, 24- or 32-bit pixels (grey, RGB, RGBA), first
     // row first. On success the caller owns *pixels (delete[]). False for a
-    // null stream, a short read, broken PNG structure or a decode failure;
-    // the stream is left open for the caller.
+    // null stream, a count above MaxResourceBytes, a short read, broken PNG
+    // structure or a decode failure; the stream is left open for the caller.
     bool decodeImage(std::FILE* stream, int32_t byteCount, int32_t* width, int32_t* height,
                      int32_t* bitsPerPixel, uint8_t** pixels);
 
@@ -194,9 +194,9 @@ class Renderer {
     virtual FrameRecording::Box endFrame();
 
   protected:
-    // Opens `path` from the mounted archive, or from disk when no archive is
-    // mounted, and decodes it into `out` (owning its pixels). False on any
-    // failure; nothing is left open or allocated.
+    // Reads `path` with Vfs::readResource (the mounted archive, or disk when
+    // no archive is mounted) and decodes it into `out` (owning its pixels).
+    // False on any failure, with a line on stderr; nothing is left open.
     bool loadPicture(const std::string& path, Image* out);
 
     int32_t pixelWidth = 0;

@@ -2,59 +2,37 @@
 // short "glint.mp3" made for the test in a folder of its own.
 #include "app/track_player.h"
 #include "tests/support/audio/mp3_fixture.h"
+#include "tests/support/audio/wait_for.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <thread>
 #include <unistd.h>
 
 using namespace glintTest;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
-bool waitFor(const std::function<bool()>& condition, double seconds = 2.0) {
-    auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
-    while (!condition()) {
-        if (Clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
-
-// Runs the test inside `folder` (created), back in the old folder after.
-class InFolder {
-  public:
-    explicit InFolder(const std::string& folder) {
-        old = getcwd(buffer, sizeof buffer) ? buffer : ".";
-        std::string path = fixtureDir() + "/" + folder;
-        mkdir(path.c_str(), 0755);
-        EXPECT_EQ(chdir(path.c_str()), 0);
-    }
-    ~InFolder() { EXPECT_EQ(chdir(old.c_str()), 0); }
-
-  private:
-    char buffer[4096];
-    std::string old;
-};
-
 class TrackPlayerAudio : public ::testing::Test {
   protected:
+    // Each test runs in a folder of its own: the player opens its music
+    // from the working directory.
     void SetUp() override {
         setenv("SDL_AUDIODRIVER", "dummy", 0);
+        ASSERT_TRUE(folder.valid());
+        ASSERT_NE(getcwd(home, sizeof home), nullptr);
+        ASSERT_EQ(chdir(folder.path().c_str()), 0);
         ASSERT_EQ(BASS_Init(-1, 44100, 0, nullptr, nullptr), 1);
     }
     void TearDown() override {
         player.close();
         BASS_Free();
+        EXPECT_EQ(chdir(home), 0);
     }
     // Opens a player on a 3 s stereo tone named glint.mp3.
     void openMusic() {
-        InFolder music("player_music");
         Mp3Fixture tone;
         tone.toneLeft = 440.0f;
         tone.toneRight = 550.0f;
@@ -75,14 +53,14 @@ class TrackPlayerAudio : public ::testing::Test {
         return last;
     }
 
+    TempFolder folder;
+    char home[4096] = ".";
     TrackPlayer player;
 };
 
 } // namespace
 
 TEST_F(TrackPlayerAudio, WithoutTheFileThereIsNoStreamAndTimeIsNegative) {
-    InFolder empty("player_no_music");
-    unlink(TrackPlayer::MusicFile);
     EXPECT_FALSE(player.open());
     EXPECT_EQ(player.stream(), 0u);
     EXPECT_LT(player.elapsedSeconds(), 0.0f);

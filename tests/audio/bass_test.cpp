@@ -2,13 +2,13 @@
 // in real time but silently). Waits are short polls with a deadline.
 #include "audio/bass.h"
 #include "tests/audio/audio_fixtures.h"
+#include "tests/support/audio/wait_for.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <functional>
 #include <thread>
 
 using namespace glintTest;
@@ -18,18 +18,6 @@ namespace {
 
 constexpr QWORD BadPosition = ~QWORD{0};
 constexpr DWORD BadCount = ~DWORD{0};
-
-// Polls until the condition holds or the deadline passes.
-bool waitFor(const std::function<bool()>& condition, double seconds = 2.0) {
-    auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
-    while (!condition()) {
-        if (Clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
 
 void pauseFor(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));

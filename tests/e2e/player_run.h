@@ -11,8 +11,8 @@
 #include "app/player_windows.h"
 #include "tests/e2e/child_process.h"
 #include "tests/e2e/screenshot.h"
-#include "tests/e2e/temp_folder.h"
 #include "tests/e2e/xvfb_server.h"
+#include "tests/support/temp_folder.h"
 #include "tools/player_driver/desktop.h"
 
 #include <chrono>
@@ -21,6 +21,8 @@
 
 namespace glintE2e {
 
+using glintTest::readFile;
+using glintTest::TempFolder;
 using playerWindows::ErrorTitle;
 using playerWindows::PlayerTitle;
 using playerWindows::SetupTitle;

@@ -1,7 +1,7 @@
 // Small, deterministic PNG files in the formats the player's own pictures
-// never use (palette, grey, grey with alpha, 16 bits per channel), written
-// here byte by byte so the tests need no image library. The pixels are a
-// plain diagonal gradient. Sizes are pixels.
+// never use (palette, grey, grey with alpha, 16 bits per channel), encoded
+// by the content generator's PNG writer. The pixels are a plain diagonal
+// gradient. Sizes are pixels.
 #pragma once
 
 #include <string>

@@ -1,7 +1,5 @@
 #include "tests/render/gl_fixture.h"
 
-#include "tests/render/png_writer.h"
-
 #include <GL/gl.h>
 
 #include <cstdlib>
@@ -47,9 +45,6 @@ void RenderGLFixture::TearDown() {
         SDL_DestroyWindow(window);
     }
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    if (!dir.empty()) {
-        std::system(("rm -rf '" + dir + "'").c_str());
-    }
 }
 
 Rgb RenderGLFixture::pixel(int x, int y) const {
@@ -78,15 +73,8 @@ void RenderGLFixture::blank() {
 }
 
 std::string RenderGLFixture::tempFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    if (dir.empty()) {
-        char pattern[] = "/tmp/glint-render-gl-XXXXXX";
-        if (mkdtemp(pattern) != nullptr) {
-            dir = pattern;
-        }
-    }
-    const std::string path = dir + "/" + name;
-    EXPECT_TRUE(writeFile(path, bytes));
-    return path;
+    EXPECT_TRUE(folder.write(name, bytes));
+    return folder.path(name);
 }
 
 } // namespace glintTest

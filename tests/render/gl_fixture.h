@@ -6,6 +6,7 @@
 
 #include "engine/platform/gl_context.h"
 #include "engine/render/render_gl.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -43,13 +44,13 @@ class RenderGLFixture : public ::testing::Test {
     int litPixels(int x0, int y0, int x1, int y1) const;
     // Clears to black with the identity modelview.
     void blank();
-    // Writes the bytes to a file in a fresh folder; returns its path.
+    // Writes the bytes to a file in the test's own folder; returns its path.
     std::string tempFile(const std::string& name, const std::vector<uint8_t>& bytes);
 
     SDL_Window* window = nullptr;
     std::unique_ptr<keltraWorks::GlContext> context;
     keltraWorks::RenderGL* renderer = nullptr;
-    std::string dir;
+    TempFolder folder;
 };
 
 } // namespace glintTest

@@ -3,19 +3,18 @@
 // worker must be out of the way whenever the caller decodes itself.
 #include "engine/render/picture_decode_ahead.h"
 #include "engine/render/png_decode.h"
-#include "tests/render/png_writer.h"
 #include "tests/support/render/recording_renderer.h"
+#include "tests/support/temp_folder.h"
+#include "tools/content/png_writer.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
 
-using glintTest::Bytes;
+using Bytes = std::vector<uint8_t>;
 using keltraWorks::Image;
 using keltraWorks::PictureDecodeAhead;
 
@@ -29,7 +28,7 @@ Bytes gradientPng(uint32_t width, uint32_t height, uint8_t seed, bool alpha) {
             pixels.push_back(uint8_t(i * 13));
         }
     }
-    return alpha ? glintTest::rgbaPng(width, height, pixels) : glintTest::rgbPng(width, height, pixels);
+    return keltraWorks::encodePng(int(width), int(height), alpha, pixels);
 }
 
 bool samePicture(const Image& a, const Image& b) {
@@ -95,8 +94,8 @@ TEST_F(DecodeAhead, OnlyTheSameBytesMatch) {
     startOn({{"pic", read}}, {"pic"});
 
     Image out(true);
-    EXPECT_FALSE(PictureDecodeAhead::take(sameLengthOtherBytes.data(), sameLengthOtherBytes.size(),
-                                          &out));
+    EXPECT_FALSE(
+        PictureDecodeAhead::take(sameLengthOtherBytes.data(), sameLengthOtherBytes.size(), &out));
     EXPECT_FALSE(PictureDecodeAhead::take(read.data(), read.size() - 1, &out));
     // A miss never consumes the result made for other bytes.
     EXPECT_EQ(PictureDecodeAhead::held(), 1u);
@@ -137,18 +136,17 @@ TEST_F(DecodeAhead, ClearDropsWhatIsHeldAndAFreshStartReplacesIt) {
 // The loader takes a picture decoded ahead when it reads the same bytes, and
 // decodes the file itself when the work ahead was done on other bytes.
 TEST_F(DecodeAhead, TheLoaderTakesMatchingPicturesAndIgnoresStaleOnes) {
-    char pattern[] = "/tmp/glint-ahead-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string dir = pattern;
+    const glintTest::TempFolder dir;
     const Bytes onDisk = gradientPng(20, 10, 8, false);
     const Bytes stale = gradientPng(7, 3, 9, false);
-    ASSERT_TRUE(glintTest::writeFile(dir + "/a.png", onDisk));
-    ASSERT_TRUE(glintTest::writeFile(dir + "/b.png", onDisk));
-    startOn({{dir + "/a.png", onDisk}, {dir + "/b.png", stale}}, {dir + "/a.png", dir + "/b.png"});
+    ASSERT_TRUE(dir.write("a.png", onDisk));
+    ASSERT_TRUE(dir.write("b.png", onDisk));
+    startOn({{dir.path("a.png"), onDisk}, {dir.path("b.png"), stale}},
+            {dir.path("a.png"), dir.path("b.png")});
 
     keltraWorks::RecordingRenderer renderer;
-    const int a = renderer.loadTexture(dir + "/a.png", 0, false);
-    const int b = renderer.loadTexture(dir + "/b.png", 0, false);
+    const int a = renderer.loadTexture(dir.path("a.png"), 0, false);
+    const int b = renderer.loadTexture(dir.path("b.png"), 0, false);
     // The miss on b waited for the worker; what is left is the stale one.
     EXPECT_EQ(PictureDecodeAhead::held(), 1u);
     for (int texture : {a, b}) {
@@ -157,7 +155,6 @@ TEST_F(DecodeAhead, TheLoaderTakesMatchingPicturesAndIgnoresStaleOnes) {
         EXPECT_EQ(info->imageWidth, 20);
         EXPECT_EQ(info->imageHeight, 10);
     }
-    std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 } // namespace

@@ -4,17 +4,19 @@
 #include "engine/render/renderer.h"
 #include "engine/vfs/archive_writer.h"
 #include "engine/vfs/vfs.h"
-#include "tests/render/png_writer.h"
+#include "tests/render/time_limit.h"
 #include "tests/support/render/recording_renderer.h"
+#include "tests/support/temp_folder.h"
+#include "tools/content/png_writer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
+#include <sys/stat.h>
 
-using glintTest::Bytes;
+using Bytes = std::vector<uint8_t>;
 using keltraWorks::ArchiveWriter;
 using keltraWorks::RecordingRenderer;
 using keltraWorks::Vfs;
@@ -24,20 +26,15 @@ namespace {
 class PictureLoad : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/glint-render-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        ASSERT_TRUE(dir.valid());
         Bytes pixels;
         for (int i = 0; i < 20 * 10; ++i) {
             pixels.insert(pixels.end(), {uint8_t(i), 0, 255});
         }
-        png = glintTest::rgbPng(20, 10, pixels);
+        png = keltraWorks::encodePng(20, 10, false, pixels);
     }
-    void TearDown() override {
-        Vfs::unmount();
-        std::system(("rm -rf '" + dir + "'").c_str());
-    }
-    std::string path(const std::string& name) const { return dir + "/" + name; }
+    void TearDown() override { Vfs::unmount(); }
+    std::string path(const std::string& name) const { return dir.path(name); }
     void mountArchiveWith(const std::string& name, const Bytes& bytes) {
         ArchiveWriter writer;
         std::string error;
@@ -46,7 +43,7 @@ class PictureLoad : public ::testing::Test {
         ASSERT_TRUE(Vfs::mount(path("data.zuo")));
     }
 
-    std::string dir;
+    glintTest::TempFolder dir;
     Bytes png;
     RecordingRenderer renderer;
 };
@@ -67,7 +64,7 @@ void expectPaddedRecord(const RecordingRenderer& renderer, int texture) {
 } // namespace
 
 TEST_F(PictureLoad, LooseFileLoadsWhenNoArchiveIsMounted) {
-    ASSERT_TRUE(glintTest::writeFile(path("a.png"), png));
+    ASSERT_TRUE(dir.write("a.png", png));
     const int texture = renderer.loadTexture(path("a.png"), 0, false);
     EXPECT_EQ(texture, 1);
     expectPaddedRecord(renderer, texture);
@@ -76,9 +73,9 @@ TEST_F(PictureLoad, LooseFileLoadsWhenNoArchiveIsMounted) {
 
 TEST_F(PictureLoad, MissingOrUndecodableFilesGiveNoIndex) {
     EXPECT_EQ(renderer.loadTexture(path("missing.png"), 0, false), 0);
-    ASSERT_TRUE(glintTest::writeFile(path("text.png"), Bytes{'h', 'e', 'l', 'l', 'o'}));
+    ASSERT_TRUE(dir.write("text.png", Bytes{'h', 'e', 'l', 'l', 'o'}));
     EXPECT_EQ(renderer.loadTexture(path("text.png"), 0, false), 0);
-    ASSERT_TRUE(glintTest::writeFile(path("empty.png"), Bytes{}));
+    ASSERT_TRUE(dir.write("empty.png", Bytes{}));
     EXPECT_EQ(renderer.loadImage(path("empty.png")), 0);
     EXPECT_EQ(renderer.textureCount(), 0);
     EXPECT_EQ(renderer.imageCount(), 0);
@@ -92,10 +89,25 @@ TEST_F(PictureLoad, ArchiveEntryLoadsByItsName) {
 }
 
 TEST_F(PictureLoad, MountedArchiveLackingTheEntryDoesNotFallBackToDisk) {
-    ASSERT_TRUE(glintTest::writeFile(path("loose.png"), png));
+    ASSERT_TRUE(dir.write("loose.png", png));
     mountArchiveWith("data/other.png", png);
     EXPECT_EQ(renderer.loadTexture(path("loose.png"), 0, false), 0);
     EXPECT_EQ(renderer.loadImage(path("loose.png")), 0);
+}
+
+// A FIFO opened for reading waits for a writer: one named like a picture or
+// like the archive must be refused at once, not block start-up. Run in a
+// child process, so a regression fails on the time limit instead of hanging.
+TEST_F(PictureLoad, FifoNamedLikeAPictureOrTheArchiveIsRefusedWithoutBlocking) {
+    ASSERT_EQ(::mkfifo(path("pipe.png").c_str(), 0600), 0);
+    ASSERT_TRUE(dir.write("a.png", png));
+    const auto body = [&] {
+        return renderer.loadTexture(path("pipe.png"), 0, false) == 0 &&
+               !Vfs::mount(path("pipe.png")) &&
+               renderer.loadTexture(path("a.png"), 0, false) == 1; // positive control
+    };
+    const glintTest::ChildOutcome outcome = glintTest::runWithTimeLimit(body, 10);
+    EXPECT_EQ(outcome, glintTest::ChildOutcome::Passed) << glintTest::outcomeName(outcome);
 }
 
 TEST_F(PictureLoad, ArchiveEntryCutShortFailsCleanly) {
@@ -106,25 +118,25 @@ TEST_F(PictureLoad, ArchiveEntryCutShortFailsCleanly) {
 // Found by fuzzing: an entry claiming nearly 2 GiB made the loader allocate
 // that much before its read came up short. It is now refused up front.
 TEST_F(PictureLoad, ArchiveEntryClaimingMoreThanTheArchiveHoldsIsRefusedUnread) {
-    const Bytes directory = {'V', 'F', 'S', 0, 'D', 'A', 'T', 0, 'a', '.', 'p', 'n', 'g', 0,
-                             0xFF, 0xFF, 0xFF, 0x7F, // size: INT32_MAX
-                             26, 0, 0, 0,            // offset: just after the directory
+    const Bytes directory = {'V', 'F', 'S', 0,   'D', 'A',  'T',  0,    'a',
+                             '.', 'p', 'n', 'g', 0,   0xFF, 0xFF, 0xFF, 0x7F, // size: INT32_MAX
+                             26,  0,   0,   0, // offset: just after the directory
                              'E', 'N', 'D', 0};
     Bytes archive(directory.size() + png.size());
     std::copy(directory.begin(), directory.end(), archive.begin());
     std::copy(png.begin(), png.end(), archive.begin() + long(directory.size()));
-    ASSERT_TRUE(glintTest::writeFile(path("data.zuo"), archive));
+    ASSERT_TRUE(dir.write("data.zuo", archive));
     ASSERT_TRUE(Vfs::mount(path("data.zuo")));
 
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(renderer.loadTexture("a.png", 0, false), 0);
     EXPECT_EQ(renderer.loadImage("a.png"), 0);
     const std::string log = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(log.find("\"a.png\" runs past the end of its file"), std::string::npos) << log;
+    EXPECT_NE(log.find("\"a.png\" lies outside its archive file"), std::string::npos) << log;
 }
 
 TEST_F(PictureLoad, DecodeImageNeedsTheWholeByteCount) {
-    ASSERT_TRUE(glintTest::writeFile(path("a.png"), png));
+    ASSERT_TRUE(dir.write("a.png", png));
     int32_t w = 0, h = 0, bits = 0;
     uint8_t* pixels = nullptr;
     const int32_t size = int32_t(png.size());

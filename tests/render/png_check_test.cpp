@@ -1,14 +1,14 @@
 #include "engine/render/png_check.h"
 #include "engine/render/png_decode.h"
-#include "tests/render/png_writer.h"
 #include "tests/render/time_limit.h"
+#include "tools/content/png_writer.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
-using glintTest::Bytes;
+using Bytes = std::vector<uint8_t>;
 using glintTest::ChildOutcome;
 using keltraWorks::checkPngStructure;
 using keltraWorks::decodePng;
@@ -21,13 +21,13 @@ Bytes smallPicture() {
     for (int i = 0; i < 5 * 4; ++i) {
         pixels.insert(pixels.end(), {uint8_t(i * 12), uint8_t(255 - i), uint8_t(i)});
     }
-    return glintTest::rgbPng(5, 4, pixels);
+    return keltraWorks::encodePng(5, 4, false, pixels);
 }
 
 // Signature, IHDR, then the given chunks.
 Bytes withChunks(const Bytes& header, const std::vector<Bytes>& chunks) {
-    Bytes png = glintTest::pngSignature();
-    Bytes ihdr = glintTest::pngChunk("IHDR", header);
+    Bytes png = keltraWorks::pngSignature();
+    Bytes ihdr = keltraWorks::pngChunk("IHDR", header);
     png.insert(png.end(), ihdr.begin(), ihdr.end());
     for (const Bytes& c : chunks) {
         png.insert(png.end(), c.begin(), c.end());
@@ -62,9 +62,9 @@ TEST(PngStructure, RejectsEveryTruncation) {
 }
 
 TEST(PngStructure, RejectsBrokenChunkChains) {
-    const Bytes header = glintTest::pngHeader(2, 2, 8, 2);
-    const Bytes data = glintTest::pngChunk("IDAT", Bytes(10, 0));
-    const Bytes end = glintTest::pngChunk("IEND", {});
+    const Bytes header = keltraWorks::pngHeader(2, 2, 8, 2);
+    const Bytes data = keltraWorks::pngChunk("IDAT", Bytes(10, 0));
+    const Bytes end = keltraWorks::pngChunk("IEND", {});
 
     EXPECT_TRUE(check(withChunks(header, {data, end})));
     EXPECT_FALSE(check(withChunks(header, {data}))) << "no IEND";
@@ -76,9 +76,9 @@ TEST(PngStructure, RejectsBrokenChunkChains) {
     lying[33] = 0xFF; // above 2^31 - 1, which would wrap a signed size
     EXPECT_FALSE(check(lying));
 
-    Bytes textFirst = glintTest::pngSignature();
-    for (const Bytes& c : {glintTest::pngChunk("tEXt", Bytes(4, 'a')),
-                           glintTest::pngChunk("IHDR", header), data, end}) {
+    Bytes textFirst = keltraWorks::pngSignature();
+    for (const Bytes& c : {keltraWorks::pngChunk("tEXt", Bytes(4, 'a')),
+                           keltraWorks::pngChunk("IHDR", header), data, end}) {
         textFirst.insert(textFirst.end(), c.begin(), c.end());
     }
     EXPECT_FALSE(check(textFirst)) << "IHDR not first";
@@ -89,14 +89,14 @@ TEST(PngStructure, RejectsBrokenChunkChains) {
 }
 
 TEST(PngStructure, RejectsEmptyAndHugeDimensions) {
-    const Bytes data = glintTest::pngChunk("IDAT", Bytes(10, 0));
-    const Bytes end = glintTest::pngChunk("IEND", {});
-    EXPECT_FALSE(check(withChunks(glintTest::pngHeader(0, 5, 8, 2), {data, end})));
-    EXPECT_FALSE(check(withChunks(glintTest::pngHeader(100000, 100000, 8, 6), {data, end})));
-    EXPECT_FALSE(check(withChunks(glintTest::pngHeader(0x80000000u, 1, 8, 0), {data, end})));
+    const Bytes data = keltraWorks::pngChunk("IDAT", Bytes(10, 0));
+    const Bytes end = keltraWorks::pngChunk("IEND", {});
+    EXPECT_FALSE(check(withChunks(keltraWorks::pngHeader(0, 5, 8, 2), {data, end})));
+    EXPECT_FALSE(check(withChunks(keltraWorks::pngHeader(100000, 100000, 8, 6), {data, end})));
+    EXPECT_FALSE(check(withChunks(keltraWorks::pngHeader(0x80000000u, 1, 8, 0), {data, end})));
     // 64 MiB of pixels need at least 64 KiB of compressed data.
-    const Bytes enough = glintTest::pngChunk("IDAT", Bytes(66000, 0));
-    EXPECT_TRUE(check(withChunks(glintTest::pngHeader(4096, 4096, 8, 6), {enough, end})));
+    const Bytes enough = keltraWorks::pngChunk("IDAT", Bytes(66000, 0));
+    EXPECT_TRUE(check(withChunks(keltraWorks::pngHeader(4096, 4096, 8, 6), {enough, end})));
 }
 
 TEST(PngStructure, RejectsDamagedChecksums) {
@@ -115,9 +115,9 @@ TEST(PngStructure, RejectsDamagedChecksums) {
 // Found by fuzzing: 300 bytes claiming a 240 x 589829 picture had the
 // decoder set aside 424 MB and leak its 4.7 MB row table on failing.
 TEST(PngStructure, RejectsDataTooShortToHoldThePicture) {
-    const Bytes end = glintTest::pngChunk("IEND", {});
-    const Bytes bomb = withChunks(glintTest::pngHeader(240, 589829, 8, 2),
-                                  {glintTest::pngChunk("IDAT", Bytes(271, 0x5A)), end});
+    const Bytes end = keltraWorks::pngChunk("IEND", {});
+    const Bytes bomb = withChunks(keltraWorks::pngHeader(240, 589829, 8, 2),
+                                  {keltraWorks::pngChunk("IDAT", Bytes(271, 0x5A)), end});
     std::string reason;
     EXPECT_FALSE(checkPngStructure(bomb.data(), bomb.size(), &reason));
     EXPECT_EQ(reason, "picture data too short for its size");
@@ -125,11 +125,11 @@ TEST(PngStructure, RejectsDataTooShortToHoldThePicture) {
     EXPECT_FALSE(decodePng(bomb.data(), bomb.size(), &out));
 
     // Deflate's best case still passes: a picture of one colour.
-    glintTest::PngPicture flat;
+    keltraWorks::PngPicture flat;
     flat.width = 1024;
     flat.height = 768;
     flat.rows = Bytes(size_t(1024) * 768 * 3, 0);
-    const Bytes compressed = glintTest::encodePng(flat);
+    const Bytes compressed = keltraWorks::encodePng(flat);
     ASSERT_LT(compressed.size(), size_t(8000)) << "not a highly compressed picture";
     EXPECT_TRUE(check(compressed));
     EXPECT_TRUE(decodes(compressed));
@@ -167,7 +167,7 @@ TEST(PngDecodeHostileInput, GarbageAndDamagedDataFailWithoutHangingOrCrashing) {
             if (decodes(noise)) {
                 return false;
             }
-            Bytes signed_ = glintTest::pngSignature();
+            Bytes signed_ = keltraWorks::pngSignature();
             signed_.insert(signed_.end(), noise.begin(), noise.end());
             if (decodes(signed_)) {
                 return false;
@@ -182,8 +182,8 @@ TEST(PngDecodeHostileInput, GarbageAndDamagedDataFailWithoutHangingOrCrashing) {
         }
         // A header promising a large picture over a tiny data chunk.
         Bytes liar = withChunks(
-            glintTest::pngHeader(8000, 8000, 16, 6),
-            {glintTest::pngChunk("IDAT", Bytes(16, 0)), glintTest::pngChunk("IEND", {})});
+            keltraWorks::pngHeader(8000, 8000, 16, 6),
+            {keltraWorks::pngChunk("IDAT", Bytes(16, 0)), keltraWorks::pngChunk("IEND", {})});
         return !decodes(liar);
     };
     const ChildOutcome outcome = glintTest::runWithTimeLimit(body, 60);
@@ -192,9 +192,9 @@ TEST(PngDecodeHostileInput, GarbageAndDamagedDataFailWithoutHangingOrCrashing) {
 }
 
 TEST(PngDecodeHostileInput, HugeDimensionsFailBeforeDecoding) {
-    const Bytes huge =
-        withChunks(glintTest::pngHeader(70000, 70000, 8, 6),
-                   {glintTest::pngChunk("IDAT", Bytes(16, 0)), glintTest::pngChunk("IEND", {})});
+    const Bytes huge = withChunks(
+        keltraWorks::pngHeader(70000, 70000, 8, 6),
+        {keltraWorks::pngChunk("IDAT", Bytes(16, 0)), keltraWorks::pngChunk("IEND", {})});
     Image out(true);
     EXPECT_FALSE(decodePng(huge.data(), huge.size(), &out));
     EXPECT_EQ(out.pixels, nullptr);

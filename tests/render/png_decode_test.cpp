@@ -1,14 +1,14 @@
 #include "engine/render/png_decode.h"
-#include "tests/render/png_writer.h"
+#include "tools/content/png_writer.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-using glintTest::Bytes;
-using glintTest::PngPicture;
+using Bytes = std::vector<uint8_t>;
 using keltraWorks::decodePng;
 using keltraWorks::Image;
+using keltraWorks::PngPicture;
 
 namespace {
 
@@ -21,7 +21,7 @@ struct Decoded {
 };
 
 Decoded decode(const PngPicture& picture) {
-    const Bytes png = glintTest::encodePng(picture);
+    const Bytes png = keltraWorks::encodePng(picture);
     Image image(true);
     Decoded d;
     d.ok = decodePng(png.data(), png.size(), &image);
@@ -39,7 +39,7 @@ PngPicture picture(uint32_t w, uint32_t h, uint8_t depth, uint8_t type, Bytes ro
     p.width = w;
     p.height = h;
     p.bitDepth = depth;
-    p.colorType = type;
+    p.colourType = type;
     p.rows = std::move(rows);
     return p;
 }

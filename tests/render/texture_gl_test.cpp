@@ -1,11 +1,11 @@
 // Textures and raw images on the OpenGL renderer, read back from the frame
 // buffer.
 #include "tests/render/gl_fixture.h"
-#include "tests/render/png_writer.h"
+#include "tools/content/png_writer.h"
 
 #include <GL/gl.h>
 
-using glintTest::Bytes;
+using Bytes = std::vector<uint8_t>;
 using glintTest::near;
 using glintTest::Rgb;
 
@@ -28,6 +28,11 @@ Bytes pictureBytes() {
         }
     }
     return pixels;
+}
+
+// The picture as a PNG file's bytes.
+Bytes picturePng() {
+    return keltraWorks::encodePng(3, 2, false, pictureBytes());
 }
 
 } // namespace
@@ -68,10 +73,9 @@ TEST_F(RenderGLTextures, EveryTexelOutsideThePictureIsZero) {
         for (int i = 0; i < c.width * c.height * c.bytesPerPixel; ++i) {
             pixels.push_back(uint8_t(1 + i % 250));
         }
-        const Bytes png = c.bytesPerPixel == 3 ? glintTest::rgbPng(c.width, c.height, pixels)
-                                               : glintTest::rgbaPng(c.width, c.height, pixels);
-        const int t = renderer->loadTexture(tempFile("pad.png", png), keltraWorks::FilterLinear,
-                                            false);
+        const Bytes png = keltraWorks::encodePng(c.width, c.height, c.bytesPerPixel == 4, pixels);
+        const int t =
+            renderer->loadTexture(tempFile("pad.png", png), keltraWorks::FilterLinear, false);
         ASSERT_GT(t, 0);
         std::vector<uint8_t> texels(size_t(c.padded) * c.padded * c.bytesPerPixel, 0xAA);
         glBindTexture(GL_TEXTURE_2D, renderer->textureName(t));
@@ -94,7 +98,7 @@ TEST_F(RenderGLTextures, EveryTexelOutsideThePictureIsZero) {
 }
 
 TEST_F(RenderGLTextures, PaddedTextureShowsExactlyItsPicture) {
-    const std::string path = tempFile("six.png", glintTest::rgbPng(3, 2, pictureBytes()));
+    const std::string path = tempFile("six.png", picturePng());
     const int t = renderer->loadTexture(path, keltraWorks::FilterNearest, false);
     ASSERT_EQ(t, 1);
     const keltraWorks::ImageInfo* info = renderer->getTextureInfo(t);
@@ -124,7 +128,7 @@ TEST_F(RenderGLTextures, PaddedTextureShowsExactlyItsPicture) {
 }
 
 TEST_F(RenderGLTextures, TextureColourIsModulatedAndMipmapsLoad) {
-    const std::string path = tempFile("six.png", glintTest::rgbPng(3, 2, pictureBytes()));
+    const std::string path = tempFile("six.png", picturePng());
     const int t = renderer->loadTexture(path, keltraWorks::FilterMipmap, false);
     ASSERT_NE(t, 0);
     GLint minFilter = 0;
@@ -142,7 +146,7 @@ TEST_F(RenderGLTextures, TextureColourIsModulatedAndMipmapsLoad) {
 
 TEST_F(RenderGLTextures, WhiteBecomesSeeThroughOnRequest) {
     const Bytes pixels = {255, 255, 255, 255, 0, 0}; // white, red
-    const std::string path = tempFile("wr.png", glintTest::rgbPng(2, 1, pixels));
+    const std::string path = tempFile("wr.png", keltraWorks::encodePng(2, 1, false, pixels));
     const int seeThrough = renderer->loadTexture(path, keltraWorks::FilterNearest, true);
     const int opaque = renderer->loadTexture(path, keltraWorks::FilterNearest, false);
     ASSERT_EQ(seeThrough, 1);
@@ -164,13 +168,13 @@ TEST_F(RenderGLTextures, WhiteBecomesSeeThroughOnRequest) {
 }
 
 TEST_F(RenderGLTextures, GreyPicturesDrawGreyNotBlack) {
-    glintTest::PngPicture grey;
+    keltraWorks::PngPicture grey;
     grey.width = 2;
     grey.height = 1;
     grey.bitDepth = 8;
-    grey.colorType = 0;
+    grey.colourType = 0;
     grey.rows = {200, 60};
-    const int t = renderer->loadTexture(tempFile("g.png", glintTest::encodePng(grey)), 0, false);
+    const int t = renderer->loadTexture(tempFile("g.png", keltraWorks::encodePng(grey)), 0, false);
     ASSERT_NE(t, 0);
     EXPECT_EQ(renderer->getTextureInfo(t)->bitsPerPixel, 8);
     blank();
@@ -182,7 +186,7 @@ TEST_F(RenderGLTextures, GreyPicturesDrawGreyNotBlack) {
 }
 
 TEST_F(RenderGLTextures, DeletedIndicesStayReservedAndBindNothing) {
-    const std::string path = tempFile("six.png", glintTest::rgbPng(3, 2, pictureBytes()));
+    const std::string path = tempFile("six.png", picturePng());
     const int first = renderer->loadTexture(path, 0, false);
     const int second = renderer->loadTexture(path, 0, false);
     ASSERT_EQ(second, 2);
@@ -236,7 +240,7 @@ TEST_F(RenderGLTextures, CreatedTexturesTakeWholePicturesLater) {
 TEST_F(RenderGLTextures, LoadedImagesAreStoredBottomUpAndDrawnUpright) {
     const Bytes pixels = {255, 0, 0,   0,   255, 0,    // row A: red, green
                           0,   0, 255, 255, 255, 255}; // row B: blue, white
-    const std::string path = tempFile("ab.png", glintTest::rgbPng(2, 2, pixels));
+    const std::string path = tempFile("ab.png", keltraWorks::encodePng(2, 2, false, pixels));
     const int image = renderer->loadImage(path);
     ASSERT_EQ(image, 1);
     const keltraWorks::Image* stored = renderer->getImage(image);
@@ -290,8 +294,9 @@ int inBetweenPixels(int x0, int y0, int w, int h) {
 TEST_F(RenderGLTextures, LinearPictureIsTexelExactAtItsOwnSizeAndStillFilteredElsewhere) {
     constexpr int W = 64, H = 48;
     const Bytes source = checkerBytes(W, H);
-    const int t = renderer->loadTexture(tempFile("checker.png", glintTest::rgbPng(W, H, source)),
-                                        keltraWorks::FilterLinear, false);
+    const int t =
+        renderer->loadTexture(tempFile("checker.png", keltraWorks::encodePng(W, H, false, source)),
+                              keltraWorks::FilterLinear, false);
     ASSERT_GT(t, 0);
     const auto draw = [&](vector2 topLeft, vector2 bottomRight) {
         renderer->bindTexture(t);
@@ -339,10 +344,12 @@ TEST_F(RenderGLTextures, OpaqueBlendedPictureWithoutAlphaMatchesItsOpaqueRgbaTwi
         rgb.insert(rgb.end(), {r, g, b});
         rgba.insert(rgba.end(), {r, g, b, 255});
     }
-    const int plain = renderer->loadTexture(tempFile("plain.png", glintTest::rgbPng(W, H, rgb)),
-                                            keltraWorks::FilterLinear, false);
-    const int opaque = renderer->loadTexture(
-        tempFile("opaque.png", glintTest::rgbaPng(W, H, rgba)), keltraWorks::FilterLinear, false);
+    const int plain =
+        renderer->loadTexture(tempFile("plain.png", keltraWorks::encodePng(W, H, false, rgb)),
+                              keltraWorks::FilterLinear, false);
+    const int opaque =
+        renderer->loadTexture(tempFile("opaque.png", keltraWorks::encodePng(W, H, true, rgba)),
+                              keltraWorks::FilterLinear, false);
     ASSERT_GT(plain, 0);
     ASSERT_GT(opaque, 0);
 
@@ -382,8 +389,8 @@ TEST_F(RenderGLTextures, OpaqueBlendedPictureWithoutAlphaMatchesItsOpaqueRgbaTwi
         }
         for (size_t i = 0; i < shown[0].size(); ++i) {
             ASSERT_TRUE(near(shown[0][i], shown[1][i], 0))
-                << "sample " << i << ", tint alpha " << c.tint.w << ", factors " << c.source
-                << " " << c.destination;
+                << "sample " << i << ", tint alpha " << c.tint.w << ", factors " << c.source << " "
+                << c.destination;
         }
     }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));

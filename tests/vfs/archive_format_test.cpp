@@ -1,12 +1,12 @@
 #include "engine/vfs/archive_format.h"
 
+#include "tests/support/temp_folder.h"
 #include "tests/vfs/raw_archive.h"
-#include "tests/vfs/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 using glintTest::RawArchive;
-using glintTest::TempDir;
+using glintTest::TempFolder;
 using keltraWorks::ArchiveRecord;
 using keltraWorks::DirectoryStatus;
 using keltraWorks::readDirectory;
@@ -20,7 +20,7 @@ struct Reading {
 };
 
 Reading readBack(const RawArchive& archive) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = dir.path("a.zuo");
     EXPECT_TRUE(archive.writeTo(p));
     Reading r{DirectoryStatus::Complete, {}, -1};

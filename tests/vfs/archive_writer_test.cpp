@@ -3,8 +3,8 @@
 #include "engine/vfs/archive_format.h"
 #include "engine/vfs/vfs.h"
 
+#include "tests/support/temp_folder.h"
 #include "tests/vfs/raw_archive.h"
-#include "tests/vfs/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 #include <unistd.h>
 
 using glintTest::RawArchive;
-using glintTest::readAll;
-using glintTest::TempDir;
+using glintTest::readFile;
+using glintTest::TempFolder;
 using keltraWorks::ArchiveWriter;
 using keltraWorks::Vfs;
 
@@ -36,7 +36,7 @@ class ArchiveWriterTest : public ::testing::Test {
         return p;
     }
 
-    TempDir dir;
+    TempFolder dir;
     std::string error;
 };
 
@@ -49,7 +49,7 @@ TEST_F(ArchiveWriterTest, SingleEntryMatchesTheFormatsWorkedExample) {
     RawArchive expected;
     expected.magic().record("a.png", 10, 26).end().raw("0123456789");
     const std::string& want = std::string(expected.bytes.begin(), expected.bytes.end());
-    EXPECT_EQ(readAll(dir.path("a.zuo")), want);
+    EXPECT_EQ(readFile(dir.path("a.zuo")), want);
 }
 
 TEST_F(ArchiveWriterTest, PackThenMountGivesBackEveryByte) {

@@ -1,14 +1,14 @@
 #include "engine/vfs/vfs.h"
 
+#include "tests/support/temp_folder.h"
 #include "tests/vfs/raw_archive.h"
-#include "tests/vfs/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 using glintTest::RawArchive;
-using glintTest::TempDir;
+using glintTest::TempFolder;
 using keltraWorks::Vfs;
 
 namespace {
@@ -40,7 +40,7 @@ class VfsTest : public ::testing::Test {
         return out;
     }
 
-    TempDir dir;
+    TempFolder dir;
 };
 
 // One entry "a.png" of ten bytes, exactly as the format's worked example.

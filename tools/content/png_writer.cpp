@@ -18,14 +18,8 @@ void putU32(std::vector<uint8_t>& out, uint32_t v) {
     out.push_back(uint8_t(v));
 }
 
-void putChunk(std::vector<uint8_t>& out, const char type[5], const std::vector<uint8_t>& data) {
-    putU32(out, uint32_t(data.size()));
-    const size_t typeAt = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    const uLong crc = crc32(crc32(0L, Z_NULL, 0), out.data() + typeAt, uInt(4 + data.size()));
-    putU32(out, uint32_t(crc));
-}
+// Samples per pixel by colour type; 0 marks the types PNG does not define.
+constexpr uint8_t SamplesPerPixel[7] = {1, 0, 3, 1, 2, 0, 4};
 
 uint8_t paeth(int a, int b, int c) {
     const int p = a + b - c;
@@ -81,18 +75,47 @@ void filterRow(const uint8_t* row, const uint8_t* above, size_t n, int bpp,
 
 } // namespace
 
-std::vector<uint8_t> encodePng(int width, int height, bool withAlpha,
-                               const std::vector<uint8_t>& pixels) {
-    const int bpp = withAlpha ? 4 : 3;
-    if (width <= 0 || height <= 0 || pixels.size() != size_t(width) * height * bpp) {
+std::vector<uint8_t> pngSignature() {
+    return {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+}
+
+std::vector<uint8_t> pngChunk(const std::string& type, const std::vector<uint8_t>& data) {
+    std::vector<uint8_t> out;
+    putU32(out, uint32_t(data.size()));
+    out.insert(out.end(), type.begin(), type.end());
+    out.insert(out.end(), data.begin(), data.end());
+    const uLong crc = crc32(crc32(0L, Z_NULL, 0), out.data() + 4, uInt(out.size() - 4));
+    putU32(out, uint32_t(crc));
+    return out;
+}
+
+std::vector<uint8_t> pngHeader(uint32_t width, uint32_t height, uint8_t bitDepth,
+                               uint8_t colourType) {
+    std::vector<uint8_t> header;
+    putU32(header, width);
+    putU32(header, height);
+    header.push_back(bitDepth);
+    header.push_back(colourType);
+    header.push_back(0); // deflate
+    header.push_back(0); // adaptive filtering
+    header.push_back(0); // not interlaced
+    return header;
+}
+
+std::vector<uint8_t> encodePng(const PngPicture& p) {
+    const uint8_t samples = p.colourType < 7 ? SamplesPerPixel[p.colourType] : 0;
+    const size_t bitsPerPixel = size_t(samples) * p.bitDepth;
+    const size_t rowBytes = (p.width * bitsPerPixel + 7) / 8;
+    if (samples == 0 || p.width == 0 || p.height == 0 || p.rows.size() != rowBytes * p.height) {
         return {};
     }
-    const size_t rowBytes = size_t(width) * bpp;
+    // Filters look back one whole pixel, or one byte for pixels below a byte.
+    const int bpp = int(bitsPerPixel < 8 ? 1 : bitsPerPixel / 8);
     std::vector<uint8_t> filtered;
-    filtered.reserve((rowBytes + 1) * height);
+    filtered.reserve((rowBytes + 1) * p.height);
     std::vector<uint8_t> trial(rowBytes + 1), best(rowBytes + 1);
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* row = pixels.data() + rowBytes * y;
+    for (uint32_t y = 0; y < p.height; ++y) {
+        const uint8_t* row = p.rows.data() + rowBytes * y;
         filterRow(row, y > 0 ? row - rowBytes : nullptr, rowBytes, bpp, trial, best, filtered);
     }
     uLongf packedSize = compressBound(uLong(filtered.size()));
@@ -102,19 +125,33 @@ std::vector<uint8_t> encodePng(int width, int height, bool withAlpha,
     }
     packed.resize(packedSize);
 
-    std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    std::vector<uint8_t> header;
-    putU32(header, uint32_t(width));
-    putU32(header, uint32_t(height));
-    header.push_back(8);                 // bits per channel
-    header.push_back(withAlpha ? 6 : 2); // truecolour with or without alpha
-    header.push_back(0);                 // deflate
-    header.push_back(0);                 // adaptive filtering
-    header.push_back(0);                 // not interlaced
-    putChunk(out, "IHDR", header);
-    putChunk(out, "IDAT", packed);
-    putChunk(out, "IEND", {});
+    std::vector<uint8_t> out = pngSignature();
+    const auto append = [&out](const std::vector<uint8_t>& chunk) {
+        out.insert(out.end(), chunk.begin(), chunk.end());
+    };
+    append(pngChunk("IHDR", pngHeader(p.width, p.height, p.bitDepth, p.colourType)));
+    if (!p.palette.empty()) {
+        append(pngChunk("PLTE", p.palette));
+    }
+    if (!p.transparency.empty()) {
+        append(pngChunk("tRNS", p.transparency));
+    }
+    append(pngChunk("IDAT", packed));
+    append(pngChunk("IEND", {}));
     return out;
+}
+
+std::vector<uint8_t> encodePng(int width, int height, bool withAlpha,
+                               const std::vector<uint8_t>& pixels) {
+    if (width <= 0 || height <= 0) {
+        return {};
+    }
+    PngPicture picture;
+    picture.width = uint32_t(width);
+    picture.height = uint32_t(height);
+    picture.colourType = withAlpha ? 6 : 2;
+    picture.rows = pixels;
+    return encodePng(picture);
 }
 
 bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,

@@ -1,6 +1,6 @@
 // The content script decides when `make run` regenerates build/content: these
 // tests run it against a stand-in generator that only counts its runs.
-#include "tests/vfs/temp_dir.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -43,11 +43,11 @@ echo run >> "$here/runs"
     }
 
     int generatorRuns() const {
-        const std::string runs = glintTest::readAll(build.path("runs"), "");
+        const std::string runs = glintTest::readFile(build.path("runs"));
         return int(std::count(runs.begin(), runs.end(), '\n'));
     }
 
-    glintTest::TempDir build;
+    glintTest::TempFolder build;
 };
 
 } // namespace

@@ -1,5 +1,5 @@
+#include "tests/support/temp_folder.h"
 #include "tests/tools/content/mp3_reader.h"
-#include "tests/vfs/temp_dir.h"
 #include "tools/content/mp3_encoder.h"
 #include "tools/content/mp3_frames.h"
 #include "tools/content/mp3_info_tag.h"
@@ -90,7 +90,7 @@ std::vector<uint8_t> withTag(const std::vector<uint8_t>& tagFrom, const Mp3Joine
 }
 
 glintTest::Mp3Audio decode(const std::vector<uint8_t>& file) {
-    glintTest::TempDir folder;
+    glintTest::TempFolder folder;
     const std::string path = folder.path("x.mp3");
     EXPECT_TRUE(
         folder.write(path.substr(folder.path().size() + 1), std::string(file.begin(), file.end())));

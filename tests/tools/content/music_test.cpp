@@ -1,5 +1,5 @@
+#include "tests/support/temp_folder.h"
 #include "tests/tools/content/mp3_reader.h"
-#include "tests/vfs/temp_dir.h"
 #include "tools/content/mp3_encoder.h"
 #include "tools/content/music_synth.h"
 #include "tools/content/music_writer.h"
@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <memory>
 
 using namespace keltraWorks;
@@ -22,11 +23,11 @@ constexpr long Rate = 44100;
 class ShortRecording : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        folder = std::make_unique<glintTest::TempDir>();
+        folder = std::make_unique<glintTest::TempFolder>();
         path = folder->path("glint.mp3");
         written = writeMusic(path, ShortSeconds, &report, &error);
         audio = glintTest::decodeMp3(path);
-        const std::string text = glintTest::readAll(path);
+        const std::string text = glintTest::readFile(path);
         bytes.assign(text.begin(), text.end());
     }
     static void TearDownTestSuite() { folder.reset(); }
@@ -50,7 +51,7 @@ class ShortRecording : public ::testing::Test {
         return std::lround(fullSeconds * ShortSeconds / MusicSeconds * Rate);
     }
 
-    static std::unique_ptr<glintTest::TempDir> folder;
+    static std::unique_ptr<glintTest::TempFolder> folder;
     static std::string path, error;
     static bool written;
     static MusicReport report;
@@ -58,7 +59,7 @@ class ShortRecording : public ::testing::Test {
     static std::vector<uint8_t> bytes;
 };
 
-std::unique_ptr<glintTest::TempDir> ShortRecording::folder;
+std::unique_ptr<glintTest::TempFolder> ShortRecording::folder;
 std::string ShortRecording::path, ShortRecording::error;
 bool ShortRecording::written = false;
 MusicReport ShortRecording::report;
@@ -199,19 +200,19 @@ TEST_F(ShortRecording, SeamsBetweenLanesDecodeLikeTheMusicAroundThem) {
 }
 
 TEST(MusicWriter, SameLengthGivesTheSameBytes) {
-    glintTest::TempDir folder;
+    glintTest::TempFolder folder;
     std::string error;
     ASSERT_TRUE(writeMusic(folder.path("a.mp3"), 6, nullptr, &error)) << error;
     ASSERT_TRUE(writeMusic(folder.path("b.mp3"), 6, nullptr, &error)) << error;
-    const std::string a = glintTest::readAll(folder.path("a.mp3"));
+    const std::string a = glintTest::readFile(folder.path("a.mp3"));
     EXPECT_GT(a.size(), 6u * 96000 / 8 * 9 / 10);
-    EXPECT_TRUE(a == glintTest::readAll(folder.path("b.mp3")));
+    EXPECT_TRUE(a == glintTest::readFile(folder.path("b.mp3")));
 }
 
 TEST(MusicWriter, RecordingTooShortToJoinIsMadeInOnePiece) {
     // Two seconds: sections of a few frames leave no room for seams, so the
     // writer falls back to one encoder instead of failing or guessing.
-    glintTest::TempDir folder;
+    glintTest::TempFolder folder;
     std::string error;
     MusicReport report;
     ASSERT_TRUE(writeMusic(folder.path("short.mp3"), 2, &report, &error)) << error;
@@ -222,7 +223,7 @@ TEST(MusicWriter, RecordingTooShortToJoinIsMadeInOnePiece) {
 }
 
 TEST(MusicWriter, FailureLeavesNoFileBehind) {
-    glintTest::TempDir folder;
+    glintTest::TempFolder folder;
     std::string error;
     EXPECT_FALSE(writeMusic(folder.path("missing/glint.mp3"), 2, nullptr, &error));
     EXPECT_FALSE(error.empty());

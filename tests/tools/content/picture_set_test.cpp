@@ -1,11 +1,12 @@
 #include "engine/vfs/vfs.h"
+#include "tests/support/temp_folder.h"
 #include "tests/tools/content/png_reader.h"
-#include "tests/vfs/temp_dir.h"
 #include "tools/content/content_writer.h"
 #include "tools/content/picture_set.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <set>
@@ -26,7 +27,7 @@ namespace {
 class Pictures : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        folder = std::make_unique<glintTest::TempDir>();
+        folder = std::make_unique<glintTest::TempFolder>();
         std::string error;
         ContentOptions options;
         options.folder = folder->path();
@@ -45,13 +46,13 @@ class Pictures : public ::testing::Test {
 
     static const glintTest::PngFile& file(const std::string& path) { return files.at(path); }
 
-    static std::unique_ptr<glintTest::TempDir> folder;
+    static std::unique_ptr<glintTest::TempFolder> folder;
     static std::map<std::string, glintTest::PngFile> files;
     static bool written;
     static std::string writeError;
 };
 
-std::unique_ptr<glintTest::TempDir> Pictures::folder;
+std::unique_ptr<glintTest::TempFolder> Pictures::folder;
 std::map<std::string, glintTest::PngFile> Pictures::files;
 bool Pictures::written = false;
 std::string Pictures::writeError;
@@ -213,7 +214,7 @@ TEST_F(Pictures, ArchiveHoldsTheSameFilesUnderTheSameNames) {
     ASSERT_TRUE(Vfs::mount(folder->path("data.zuo")));
     for (const PictureEntry& entry : pictureList()) {
         SCOPED_TRACE(entry.path);
-        const std::string loose = glintTest::readAll(folder->path(entry.path));
+        const std::string loose = glintTest::readFile(folder->path(entry.path));
         ASSERT_EQ(Vfs::fileSize(entry.path), int(loose.size()));
         std::FILE* f = Vfs::openFile(entry.path);
         ASSERT_NE(f, nullptr);

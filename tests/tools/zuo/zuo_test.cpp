@@ -1,6 +1,6 @@
 // Runs the built zuo binary on archives and folders made by the tests.
+#include "tests/support/temp_folder.h"
 #include "tests/vfs/raw_archive.h"
-#include "tests/vfs/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 
 namespace fs = std::filesystem;
 using glintTest::RawArchive;
-using glintTest::readAll;
-using glintTest::TempDir;
+using glintTest::readFile;
+using glintTest::TempFolder;
 
 namespace {
 
@@ -52,8 +52,8 @@ class ZuoTest : public ::testing::Test {
         }
         r.exited = WIFEXITED(status);
         r.code = r.exited ? WEXITSTATUS(status) : -1;
-        r.out = readAll(outPath);
-        r.err = readAll(errPath);
+        r.out = readFile(outPath);
+        r.err = readFile(errPath);
         return r;
     }
 
@@ -70,7 +70,7 @@ class ZuoTest : public ::testing::Test {
         return dir.path(name);
     }
 
-    TempDir dir;
+    TempFolder dir;
 };
 
 // One line of `zuo list`: size and offset right-aligned in ten columns.
@@ -85,7 +85,7 @@ std::map<std::string, std::string> tree(const std::string& root) {
     std::map<std::string, std::string> files;
     for (const auto& e : fs::recursive_directory_iterator(root)) {
         if (e.is_regular_file()) {
-            files[fs::relative(e.path(), root).string()] = readAll(e.path().string());
+            files[fs::relative(e.path(), root).string()] = readFile(e.path().string());
         }
     }
     return files;
@@ -138,7 +138,7 @@ TEST_F(ZuoTest, PackListExtractRoundTripsAFolderByteForByte) {
 
     // The same tree always gives the same archive.
     ASSERT_EQ(zuo({"pack", dir.path("b.zuo"), "-C", dir.path("src"), "data/", "top.txt"}).code, 0);
-    EXPECT_EQ(readAll(dir.path("b.zuo")), readAll(dir.path("a.zuo")));
+    EXPECT_EQ(readFile(dir.path("b.zuo")), readFile(dir.path("a.zuo")));
 }
 
 TEST_F(ZuoTest, PackingDotStoresUnprefixedNamesAndLeavesOutTheArchive) {
@@ -164,7 +164,7 @@ TEST_F(ZuoTest, ExtractWritesTheWinningRecordOfChosenNames) {
 
     r = zuo({"extract", path, "-C", dir.path("out2"), "keep", "nothere"});
     expectFailure(r, "nothere");
-    EXPECT_EQ(readAll(dir.path("out2/keep")), "k");
+    EXPECT_EQ(readFile(dir.path("out2/keep")), "k");
 }
 
 TEST_F(ZuoTest, ExtractRefusesNamesThatLeaveTheFolder) {
@@ -183,7 +183,7 @@ TEST_F(ZuoTest, ExtractRefusesNamesThatLeaveTheFolder) {
     EXPECT_FALSE(fs::exists(dir.path("out/escaped-up")));
     EXPECT_FALSE(fs::exists(dir.path("out/escaped-mid")));
     EXPECT_FALSE(fs::exists(absolute));
-    EXPECT_EQ(readAll(dir.path("out/inner/fine")), "V") << "safe entries are still extracted";
+    EXPECT_EQ(readFile(dir.path("out/inner/fine")), "V") << "safe entries are still extracted";
 }
 
 TEST_F(ZuoTest, DamagedArchivesFailCleanlyInEveryCommand) {

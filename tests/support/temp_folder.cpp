@@ -1,6 +1,5 @@
-#include "tests/e2e/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,11 +8,11 @@
 
 namespace fs = std::filesystem;
 
-namespace glintE2e {
+namespace glintTest {
 
 TempFolder::TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "glint-e2e-XXXXXX").string();
-    if (::mkdtemp(pattern.data())) {
+    std::string pattern = (fs::temp_directory_path() / "glint-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) {
         root = pattern;
     }
 }
@@ -30,11 +29,20 @@ std::string TempFolder::path(const std::string& relative) const {
 }
 
 bool TempFolder::write(const std::string& relative, const std::string& bytes) const {
+    return write(relative, bytes.data(), bytes.size());
+}
+
+bool TempFolder::write(const std::string& relative, const std::vector<uint8_t>& bytes) const {
+    return write(relative, reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+bool TempFolder::write(const std::string& relative, const char* bytes, size_t count) const {
     const fs::path p = path(relative);
     std::error_code ec;
     fs::create_directories(p.parent_path(), ec);
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.write(bytes, static_cast<std::streamsize>(count));
+    out.close();
     return static_cast<bool>(out);
 }
 
@@ -75,4 +83,4 @@ std::string readFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-} // namespace glintE2e
+} // namespace glintTest
