@@ -18,7 +18,9 @@ const char* const Help =
     "  --version  show the version and exit\n"
     "\n"
     "Keys while the window has the focus:\n"
-    "  Escape       close (the end titles play; a second close ends at once)\n";
+    "  Escape       close (the end titles play; a second close ends at once)\n"
+    "\n"
+    "SIGTERM, SIGHUP and SIGINT end it at once.\n";
 
 } // namespace
 

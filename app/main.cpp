@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/startup.h"
 #include "app/system_startup.h"
+#include "engine/platform/end_signals.h"
 
 #include <malloc.h>
 
@@ -12,6 +13,9 @@ int main(int argc, char** argv) {
     if (commandLineEndsProgram(argc, argv, &exitCode)) {
         return exitCode;
     }
+    // Before any thread or library starts: SIGTERM, SIGHUP and SIGINT end
+    // the program cleanly from here on.
+    keltraWorks::catchEndSignals();
     // Large blocks (decoded pictures, texture storage) always come straight
     // from the system and go straight back when freed. Left to itself, the
     // C library raises that limit after the first large block is freed and

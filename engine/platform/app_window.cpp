@@ -3,6 +3,7 @@
 #include "engine/core/clock.h"
 #include "engine/gui/event_flags.h"
 #include "engine/gui/object.h"
+#include "engine/platform/end_signals.h"
 #include "engine/platform/quit_request.h"
 #include "engine/platform/sdl_video.h"
 #include "engine/platform/sdl_window_system.h"
@@ -223,6 +224,11 @@ int AppWindow::run() {
 
 bool AppWindow::pumpMessage() {
     if (!system) {
+        return false;
+    }
+    // An end signal ends the loop as a second quit would, whatever came before.
+    if (endSignalled()) {
+        exitCode = 0;
         return false;
     }
     WindowEvent event;

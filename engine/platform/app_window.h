@@ -12,11 +12,12 @@
 // so at most one is ever pending and no backlog builds, whatever the input
 // rate or frame cost. Consecutive queued mouse moves collapse into the latest.
 //
-// Quits: Escape (repeats too), the close box, Alt+F4 and SIGINT/SIGTERM post
-// a quit (quit_request.h), delivered after the events already queued. The
-// first delivered quit calls the handler set with setFirstQuitHandler (the
+// Quits: Escape (repeats too), the close box and Alt+F4 post a quit
+// (quit_request.h), delivered after the events already queued. The first
+// delivered quit calls the handler set with setFirstQuitHandler (the
 // application's closing sequence) and the loop goes on; the next one ends
-// run(), which returns its exit code.
+// run(), which returns its exit code. An end signal (end_signals.h) ends the
+// loop at the next event with exit code 0, as a second quit would.
 //
 // Mouse: left is button 0, right 1, other buttons are ignored (still a
 // frame). Coordinates are taken as unsigned 16-bit (a captured drag left of

@@ -28,8 +28,9 @@ WindowEvent translate(const SDL_Event& event) {
     WindowEvent out;
     switch (event.type) {
     case SDL_QUIT:
-        // With closing the last window kept from quitting SDL, SDL_QUIT comes
-        // only from SIGINT/SIGTERM: one request, like the close box.
+        // With closing the last window kept from quitting SDL and the end
+        // signals caught by the program itself, SDL_QUIT comes only from
+        // outside requests of SDL's own; one request, like the close box.
         out.kind = WindowEvent::Kind::Close;
         break;
     case SDL_WINDOWEVENT:

@@ -19,7 +19,7 @@ namespace keltraWorks {
 struct WindowEvent {
     enum class Kind {
         Other, // anything else the desktop delivers; it still gives a frame
-        Close, // the close box, Alt+F4, or SIGINT/SIGTERM
+        Close, // the close box or Alt+F4
         Key,   // a key press, auto-repeats included
         MouseMove,
         MouseDown, // left or right button only: other buttons arrive as Other

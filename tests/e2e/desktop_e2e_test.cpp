@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <sys/wait.h>
 
 namespace glintE2e {
@@ -39,6 +41,25 @@ bool exitedWith(int status, int code) {
     return WIFEXITED(status) && WEXITSTATUS(status) == code;
 }
 
+#ifdef GLINT_SANITIZED
+constexpr bool Sanitized = true;
+#else
+constexpr bool Sanitized = false;
+#endif
+// An end signal ends the program at once; a sanitizer build's leak scan
+// after main returns takes up to a few seconds on a busy machine.
+constexpr int EndMilliseconds = Sanitized ? 5000 : 1000;
+
+// The process that shows `window`, as its _NET_WM_PID says; 0 when unknown.
+pid_t windowPid(const DesktopDriver& desktop, unsigned long window) {
+    std::string out;
+    if (!runTool({"xdotool", "getwindowpid", std::to_string(window)}, desktop.environment(), 5000,
+                 &out)) {
+        return 0;
+    }
+    return static_cast<pid_t>(std::atol(out.c_str()));
+}
+
 // Without a display the player itself would end with 1 at its dialog, so
 // exit value 0 shows that help and version come before any of that.
 TEST(CommandLine, HelpAndVersionPrintToStdoutWithoutADisplay) {
@@ -67,6 +88,45 @@ TEST(CommandLine, AnyOtherArgumentPrintsOneUsageLineAndEndsWithTwo) {
             << ended.err;
         EXPECT_EQ(ended.err.find('\n'), ended.err.size() - 1) << "one line: " << ended.err;
     }
+}
+
+class EndSignals : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(run.ready()) << run.failure();
+        ASSERT_TRUE(run.copyAllContent());
+        ASSERT_TRUE(run.start());
+    }
+    PlayerRun run;
+};
+
+// A logout sends SIGTERM: no closing sequence, the window goes and the
+// program ends with 0 after its usual teardown.
+TEST_F(EndSignals, TermEndsTheRunningPlayerAtOnceWithZero) {
+    ASSERT_TRUE(run.answerDialog("Return"));
+    ASSERT_TRUE(run.waitForPlayer()) << run.stderrText();
+    run.waitUntilShown(1.0);
+    const unsigned long window = run.desktop().findWindow(PlayerTitle);
+    const pid_t pid = windowPid(run.desktop(), window);
+    ASSERT_GT(pid, 0);
+    ASSERT_EQ(::kill(pid, SIGTERM), 0);
+    EXPECT_TRUE(run.desktop().waitUntilNotViewable(window, 1000));
+    int status = 0;
+    ASSERT_TRUE(run.waitExit(EndMilliseconds, &status)) << "still running after SIGTERM";
+    EXPECT_TRUE(exitedWith(status, 0)) << describeStatus(status) << run.stderrText();
+    EXPECT_EQ(run.stderrText(), "");
+}
+
+TEST_F(EndSignals, HangupDuringTheSetupDialogEndsWithZeroAndNoPlayerWindow) {
+    const unsigned long dialog = run.desktop().waitForViewable(SetupTitle, 15000);
+    ASSERT_NE(dialog, 0u);
+    const pid_t pid = windowPid(run.desktop(), dialog);
+    ASSERT_GT(pid, 0);
+    ASSERT_EQ(::kill(pid, SIGHUP), 0);
+    int status = 0;
+    ASSERT_TRUE(run.waitExit(EndMilliseconds, &status)) << "still running after SIGHUP";
+    EXPECT_TRUE(exitedWith(status, 0)) << describeStatus(status) << run.stderrText();
+    EXPECT_EQ(run.desktop().findWindow(PlayerTitle), 0u);
 }
 
 } // namespace
