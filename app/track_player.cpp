@@ -2,7 +2,9 @@
 
 TrackPlayer trackPlayer;
 
-void TrackPlayer::prepare() { BASS_StreamPrepareFile(MusicFile, BASS_SAMPLE_FLOAT); }
+void TrackPlayer::prepare() {
+    BASS_StreamPrepareFile(MusicFile, BASS_SAMPLE_FLOAT);
+}
 
 bool TrackPlayer::open() {
     if (handle != 0) {
@@ -44,8 +46,14 @@ void TrackPlayer::pause() {
 }
 
 void TrackPlayer::resume() {
-    DWORD state = BASS_ChannelIsActive(handle);
-    BASS_ChannelPlay(handle, state == BASS_ACTIVE_STOPPED ? 1 : 0);
+    // From stopped, play the track whose name is shown from its start (after
+    // stop() that is the first track at 0:00). A track beyond the end of a
+    // short recording cannot be reached; the file then plays from its start.
+    bool restart = false;
+    if (BASS_ChannelIsActive(handle) == BASS_ACTIVE_STOPPED) {
+        restart = !seekToCurrentTrack();
+    }
+    BASS_ChannelPlay(handle, restart ? 1 : 0);
 }
 
 void TrackPlayer::stop() {
@@ -91,7 +99,7 @@ float TrackPlayer::trackStart(int index) const {
     return index >= 0 && index < TrackCount ? starts[index] : 0.0f;
 }
 
-void TrackPlayer::seekToCurrentTrack() {
+bool TrackPlayer::seekToCurrentTrack() {
     QWORD position = BASS_ChannelSeconds2Bytes(handle, starts[current]);
-    BASS_ChannelSetPosition(handle, position);
+    return BASS_ChannelSetPosition(handle, position) != 0;
 }

@@ -45,7 +45,7 @@ class TrackPlayer {
     bool isPlaying();
     void pause();
     // A paused stream continues where it was; a stopped one (also after the
-    // natural end) plays from the beginning of the file.
+    // natural end) plays the current track from its start.
     void resume();
     // Stopped at the beginning of the file without a sound of it; track 0.
     void stop();
@@ -66,7 +66,8 @@ class TrackPlayer {
     HSTREAM stream() const { return handle; }
 
   private:
-    void seekToCurrentTrack();
+    // False when the library refuses the position (beyond the recording).
+    bool seekToCurrentTrack();
 
     HSTREAM handle = 0;
     float starts[TrackCount] = {};

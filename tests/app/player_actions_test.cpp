@@ -161,10 +161,26 @@ TEST_F(Transport, StopRewindsShowsPlayAndTheFirstTrack) {
     EXPECT_EQ(trackPlayer.currentTrack(), 0);
     EXPECT_EQ(playerScreen.trackName->texture, playerScreen.trackImages[0]);
     EXPECT_EQ(playerScreen.playButton->image, playerScreen.playNormalImage);
-    // From stopped, play starts the file from the beginning.
-    audio.clearCalls();
+    // From stopped, play starts the first track at 0:00.
+    audio.setPositionSeconds(stream(), 42.0);
     release(0);
-    EXPECT_EQ(audio.callTexts().back(), "BASS_ChannelPlay(" + std::to_string(stream()) + ",1)");
+    EXPECT_EQ(audio.stream(stream()).state, DWORD(BASS_ACTIVE_PLAYING));
+    EXPECT_DOUBLE_EQ(audio.positionSeconds(stream()), 0.0);
+    EXPECT_EQ(trackPlayer.currentTrack(), 0);
+}
+
+// The track chosen while stopped is the one that plays, and its name stays.
+TEST_F(Transport, PlayAfterStopAndNextPlaysTheShownTrackFromItsStart) {
+    release(1); // stop
+    release(3); // next: track 2
+    release(0); // play
+    EXPECT_EQ(audio.stream(stream()).state, DWORD(BASS_ACTIVE_PLAYING));
+    EXPECT_DOUBLE_EQ(audio.positionSeconds(stream()), 1234.0);
+    audio.setPositionSeconds(stream(), 1235.5);
+    frameAt(17.0);
+    EXPECT_EQ(trackPlayer.currentTrack(), 1);
+    EXPECT_EQ(playerScreen.trackName->texture, playerScreen.trackImages[1]);
+    EXPECT_EQ(playerScreen.playButton->image, playerScreen.pauseNormalImage);
 }
 
 TEST_F(Transport, PreviousAndNextWrapAndSeekWithoutChangingThePlayState) {

@@ -115,18 +115,32 @@ TEST_F(TrackPlayerTest, PlayPauseAndIsPlaying) {
     EXPECT_FALSE(player.isPlaying());
 }
 
-TEST_F(TrackPlayerTest, ResumeRestartsOnlyAStoppedStream) {
+TEST_F(TrackPlayerTest, ResumeContinuesAPausedStreamWhereItWas) {
     openPlayer();
-    const std::pair<DWORD, const char*> cases[] = {
-        {BASS_ACTIVE_STOPPED, ",1)"}, {BASS_ACTIVE_PAUSED, ",0)"}, {BASS_ACTIVE_STALLED, ",0)"}};
-    for (const auto& [state, restart] : cases) {
+    for (DWORD state : {BASS_ACTIVE_PAUSED, BASS_ACTIVE_STALLED}) {
         rec.stream(player.stream()).state = state;
         rec.clearCalls();
         player.resume();
         EXPECT_EQ(rec.callTexts(),
-                  (Calls{"BASS_ChannelIsActive(" + h() + ")", "BASS_ChannelPlay(" + h() + restart}))
+                  (Calls{"BASS_ChannelIsActive(" + h() + ")", "BASS_ChannelPlay(" + h() + ",0)"}))
             << "state " << state;
     }
+}
+
+// Stopped at the end of the file on the last track: play starts that
+// track, not the file.
+TEST_F(TrackPlayerTest, ResumeFromStoppedPlaysTheCurrentTrackFromItsStart) {
+    openPlayer();
+    player.previousTrack();
+    rec.setPositionSeconds(player.stream(), 5920.0);
+    rec.clearCalls();
+    player.resume();
+    EXPECT_EQ(
+        rec.callTexts(),
+        (Calls{"BASS_ChannelIsActive(" + h() + ")", "BASS_ChannelSeconds2Bytes(" + h() + ",5653)",
+               "BASS_ChannelSetPosition(" + h() + "," + std::to_string(5653ull * 44100 * 8) + ")",
+               "BASS_ChannelPlay(" + h() + ",0)"}));
+    EXPECT_EQ(player.currentTrack(), 9);
 }
 
 TEST_F(TrackPlayerTest, StopRewindsQuietlyAndGoesBackToTheFirstTrack) {
