@@ -18,6 +18,9 @@ const char* const Help =
     "  --version  show the version and exit\n"
     "\n"
     "Keys while the window has the focus:\n"
+    "  Space        play or pause\n"
+    "  Left, Right  previous or next track\n"
+    "  media keys   play, pause, stop, previous and next track\n"
     "  Escape       close (the end titles play; a second close ends at once)\n"
     "\n"
     "SIGTERM, SIGHUP and SIGINT end it at once.\n";

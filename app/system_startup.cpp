@@ -2,6 +2,7 @@
 
 #include "app/build_player_screen.h"
 #include "app/closing_sequence.h"
+#include "app/player_keys.h"
 #include "app/track_player.h"
 #include "audio/bass.h"
 #include "engine/platform/app_window.h"
@@ -112,6 +113,7 @@ bool SystemStartup::createWindow(bool fullscreen) {
         return false;
     }
     window->setFirstQuitHandler(beginClosingSequence);
+    window->setKeyHandler(runPlayerKey);
     return true;
 }
 

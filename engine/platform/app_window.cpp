@@ -215,6 +215,10 @@ void AppWindow::setFirstQuitHandler(std::function<void()> handler) {
     firstQuitHandler = std::move(handler);
 }
 
+void AppWindow::setKeyHandler(std::function<void(WindowKey, bool)> handler) {
+    keyHandler = std::move(handler);
+}
+
 int AppWindow::run() {
     while (pumpMessage()) {
         renderFrame();
@@ -305,8 +309,10 @@ void AppWindow::dispatch(const WindowEvent& event) {
         postQuitMessage(0);
         break;
     case WindowEvent::Kind::Key:
-        if (event.escape) {
+        if (event.key == WindowKey::Escape) {
             postQuitMessage(0);
+        } else if (event.key != WindowKey::Other && keyHandler) {
+            keyHandler(event.key, event.repeat);
         }
         break;
     case WindowEvent::Kind::MouseMove:

@@ -19,6 +19,9 @@
 // run(), which returns its exit code. An end signal (end_signals.h) ends the
 // loop at the next event with exit code 0, as a second quit would.
 //
+// Keys: Escape is a close request; every other key the window tells apart
+// goes to the handler set with setKeyHandler, repeats included.
+//
 // Mouse: left is button 0, right 1, other buttons are ignored (still a
 // frame). Coordinates are taken as unsigned 16-bit (a captured drag left of
 // the window gives x near 65535). A press or release of the same kind
@@ -48,6 +51,7 @@ class Renderer;
 class RenderGL;
 class WindowSystem;
 struct WindowEvent;
+enum class WindowKey;
 
 enum class WindowStyle {
     Windowed,   // an ordinary decorated window with a close box, fixed size
@@ -90,6 +94,8 @@ class AppWindow {
     Object* getRoot() const { return root; }
     // Called once, on the first delivered quit.
     void setFirstQuitHandler(std::function<void()> handler);
+    // Called for each key press other than Escape (see the top of this file).
+    void setKeyHandler(std::function<void(WindowKey key, bool repeat)> handler);
 
     // The loop: frames until the second quit; returns its exit code.
     int run();
@@ -134,6 +140,7 @@ class AppWindow {
     RenderGL* regionRenderer = nullptr;
     Object* root = nullptr;
     std::function<void()> firstQuitHandler;
+    std::function<void(WindowKey, bool)> keyHandler;
     bool firstQuitSeen = false;
     uint32_t nextTick = 0;
     // An event read past a run of mouse moves, handed out next.

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <utility>
 #include <vector>
 
 using glintTest::FakeClock;
@@ -21,6 +22,7 @@ using keltraWorks::Object;
 using keltraWorks::RecordingRenderer;
 using keltraWorks::Renderer;
 using keltraWorks::WindowEvent;
+using keltraWorks::WindowKey;
 using keltraWorks::WindowSystem;
 using Kind = keltraWorks::WindowEvent::Kind;
 
@@ -112,7 +114,7 @@ class ProbeRoot : public Object {
 WindowEvent key(bool escape) {
     WindowEvent e;
     e.kind = Kind::Key;
-    e.escape = escape;
+    e.key = escape ? WindowKey::Escape : WindowKey::Other;
     return e;
 }
 WindowEvent mouse(Kind kind, int x, int y, int button = 0) {
@@ -290,12 +292,24 @@ TEST_F(AppWindowLoop, RunReturnsTheCodeOfTheFinalQuit) {
     EXPECT_EQ(root.draws, 49 + 2);
 }
 
-TEST_F(AppWindowLoop, OtherKeysGiveAFrameButNoQuit) {
+TEST_F(AppWindowLoop, OtherKeysGoToTheKeyHandlerWithAFrameButNoQuit) {
     attach();
+    std::vector<std::pair<WindowKey, bool>> handled;
+    window.setKeyHandler([&handled](WindowKey k, bool repeat) { handled.push_back({k, repeat}); });
+    WindowEvent space = key(false);
+    space.key = WindowKey::Space;
+    space.repeat = true;
+    desktop.now(space);
     desktop.now(key(false));
     ASSERT_TRUE(turn());
+    ASSERT_TRUE(turn());
     EXPECT_FALSE(keltraWorks::quitMessagePending());
-    EXPECT_EQ(root.draws, 1);
+    EXPECT_EQ(root.draws, 2);
+    // Keys the window does not tell apart, and Escape, are not handed on.
+    desktop.now(key(true));
+    ASSERT_TRUE(turn());
+    EXPECT_TRUE(keltraWorks::quitMessagePending());
+    EXPECT_EQ(handled, (std::vector<std::pair<WindowKey, bool>>{{WindowKey::Space, true}}));
 }
 
 TEST_F(AppWindowLoop, PressAndReleaseFlagsAreClearedAfterEveryDispatch) {

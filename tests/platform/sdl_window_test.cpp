@@ -1,5 +1,5 @@
-// The SDL side of the platform layer: event translation, the real main window
-// on the test display (Xvfb under the test runner) and the signal handling.
+// The SDL side of the platform layer: event translation and the real main
+// window on the test display (Xvfb under the test runner).
 #include "engine/platform/app_window.h"
 #include "engine/platform/quit_request.h"
 #include "engine/platform/sdl_window_system.h"
@@ -14,14 +14,16 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 using keltraWorks::AppWindow;
 using keltraWorks::DisplayMode;
 using keltraWorks::SdlWindowSystem;
 using keltraWorks::WindowEvent;
+using keltraWorks::WindowKey;
 using keltraWorks::WindowStyle;
 using keltraWorks::X11DisplayModes;
 using keltraWorksTest::asksForFullScreenState;
@@ -85,17 +87,31 @@ TEST(SdlWindowSystem, TranslatesTheEventsTheLoopActsOn) {
     quit.type = SDL_QUIT;
     push(quit);
 
+    // Without an X11 video driver the media keys go by SDL's codes.
+    const std::pair<SDL_Keycode, WindowKey> keys[] = {{SDLK_SPACE, WindowKey::Space},
+                                                      {SDLK_LEFT, WindowKey::Left},
+                                                      {SDLK_RIGHT, WindowKey::Right},
+                                                      {SDLK_AUDIOPLAY, WindowKey::MediaPlay},
+                                                      {SDLK_AUDIOSTOP, WindowKey::MediaStop},
+                                                      {SDLK_AUDIONEXT, WindowKey::MediaNext},
+                                                      {SDLK_AUDIOPREV, WindowKey::MediaPrevious}};
+    for (const auto& [code, key] : keys) {
+        push(keyDown(code, 0));
+    }
+
     SdlWindowSystem system;
     std::vector<WindowEvent> got;
     WindowEvent event;
     while (system.poll(event)) {
         got.push_back(event);
     }
-    ASSERT_EQ(got.size(), 10u);
+    ASSERT_EQ(got.size(), 10u + std::size(keys));
     EXPECT_EQ(got[0].kind, Kind::Key);
-    EXPECT_TRUE(got[0].escape) << "key repeats of Escape count too";
+    EXPECT_EQ(got[0].key, WindowKey::Escape);
+    EXPECT_TRUE(got[0].repeat) << "key repeats of Escape count too";
     EXPECT_EQ(got[1].kind, Kind::Key);
-    EXPECT_FALSE(got[1].escape);
+    EXPECT_EQ(got[1].key, WindowKey::Other);
+    EXPECT_FALSE(got[1].repeat);
     EXPECT_EQ(got[2].kind, Kind::MouseDown);
     EXPECT_EQ(got[2].button, 0);
     EXPECT_EQ(got[2].x, -5);
@@ -110,6 +126,10 @@ TEST(SdlWindowSystem, TranslatesTheEventsTheLoopActsOn) {
     EXPECT_EQ(got[7].kind, Kind::Close);
     EXPECT_EQ(got[8].kind, Kind::Other);
     EXPECT_EQ(got[9].kind, Kind::Close);
+    for (size_t i = 0; i < std::size(keys); ++i) {
+        EXPECT_EQ(got[10 + i].kind, Kind::Key);
+        EXPECT_EQ(got[10 + i].key, keys[i].second) << SDL_GetKeyName(keys[i].first);
+    }
     SDL_QuitSubSystem(SDL_INIT_EVENTS);
 }
 
@@ -203,10 +223,14 @@ TEST_F(SdlAppWindow, ARendererCanDrawFramesIntoTheWindow) {
     renderer.destroyContext();
 }
 
-TEST_F(SdlAppWindow, SigtermAndTheCloseBoxAreEachOneQuitRequest) {
+// The program catches the end signals itself (end_signals.h); an SDL quit
+// can still come from SDL's own sources.
+TEST_F(SdlAppWindow, SdlQuitAndTheCloseBoxAreEachOneQuitRequest) {
     AppWindow window(WindowStyle::Windowed, 1024, 768, 0, 0);
     ASSERT_NE(window.handle(), nullptr);
-    std::raise(SIGTERM);
+    SDL_Event quit = {};
+    quit.type = SDL_QUIT;
+    push(quit);
     ASSERT_TRUE(window.pumpMessage());
     EXPECT_TRUE(keltraWorks::quitMessagePending());
     int closings = 0;
