@@ -1,0 +1,98 @@
+#include "app/track_titles.h"
+
+#include "app/track_player.h"
+#include "engine/vfs/vfs.h"
+
+#include <cstdio>
+#include <memory>
+#include <sstream>
+
+using keltraWorks::Vfs;
+
+namespace {
+
+// Far more than ten titles can need; a larger file is not read.
+constexpr long MaxFileBytes = 64 * 1024;
+
+// The whole file, or empty when it cannot be had.
+std::string readTitleFile() {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(nullptr, std::fclose);
+    long size = -1;
+    if (Vfs::isMounted()) {
+        file.reset(Vfs::openFile(TrackTitlesFile));
+        size = Vfs::fileSize(TrackTitlesFile);
+    } else {
+        file.reset(std::fopen(TrackTitlesFile, "rb"));
+        if (file && std::fseek(file.get(), 0, SEEK_END) == 0) {
+            size = std::ftell(file.get());
+            std::rewind(file.get());
+        }
+    }
+    if (!file || size <= 0 || size > MaxFileBytes) {
+        return {};
+    }
+    std::string text(static_cast<size_t>(size), '\0');
+    if (std::fread(text.data(), 1, text.size(), file.get()) != text.size()) {
+        return {};
+    }
+    return text;
+}
+
+// Well-formed UTF-8 (no overlong forms, no surrogates, nothing past
+// U+10FFFF) without control characters.
+bool isTitleText(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x20 || lead == 0x7F) {
+            return false;
+        }
+        size_t length = 1;
+        unsigned long code = lead;
+        if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            code = lead & 0x07;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            code = lead & 0x0F;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            code = lead & 0x1F;
+        } else if (lead >= 0x80) {
+            return false;
+        }
+        if (i + length > text.size()) {
+            return false;
+        }
+        for (size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) {
+                return false;
+            }
+            code = (code << 6) | (next & 0x3F);
+        }
+        const unsigned long smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+} // namespace
+
+std::vector<std::string> readTrackTitles() {
+    std::vector<std::string> titles;
+    std::istringstream lines(readTitleFile());
+    std::string line;
+    for (int i = 0; i < TrackPlayer::TrackCount; ++i) {
+        if (std::getline(lines, line) && !line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        const bool usable =
+            lines && !line.empty() && line.size() <= MaxTitleBytes && isTitleText(line);
+        titles.push_back(usable ? line : "Track " + std::to_string(i + 1));
+    }
+    return titles;
+}
