@@ -23,6 +23,8 @@ const char* const Help =
     "  media keys   play, pause, stop, previous and next track\n"
     "  Escape       close (the end titles play; a second close ends at once)\n"
     "\n"
+    "The desktop's media controls (playerctl, media panels) reach it over\n"
+    "MPRIS on the session bus as org.mpris.MediaPlayer2.glint.\n"
     "SIGTERM, SIGHUP and SIGINT end it at once.\n";
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "app/track_player.h"
 
+#include <algorithm>
+
 TrackPlayer trackPlayer;
 
 void TrackPlayer::prepare() {
@@ -39,6 +41,10 @@ void TrackPlayer::play() {
 
 bool TrackPlayer::isPlaying() {
     return BASS_ChannelIsActive(handle) == BASS_ACTIVE_PLAYING;
+}
+
+bool TrackPlayer::isPaused() {
+    return BASS_ChannelIsActive(handle) == BASS_ACTIVE_PAUSED;
 }
 
 void TrackPlayer::pause() {
@@ -95,8 +101,26 @@ bool TrackPlayer::advanceIfDue(float elapsed) {
     return false;
 }
 
+float TrackPlayer::secondsIntoTrack() {
+    const float heard = BASS_ChannelBytes2Seconds(handle, BASS_ChannelGetPosition(handle));
+    return std::clamp(heard - starts[current], 0.0f, trackLength(current));
+}
+
+void TrackPlayer::seekWithinTrack(float seconds) {
+    const float within = std::clamp(seconds, 0.0f, trackLength(current));
+    BASS_ChannelSetPosition(handle, BASS_ChannelSeconds2Bytes(handle, starts[current] + within));
+}
+
 float TrackPlayer::trackStart(int index) const {
     return index >= 0 && index < TrackCount ? starts[index] : 0.0f;
+}
+
+float TrackPlayer::trackLength(int index) const {
+    if (index < 0 || index >= TrackCount || handle == 0) {
+        return 0.0f;
+    }
+    const float end = index + 1 < TrackCount ? starts[index + 1] : EndOfMusicSeconds;
+    return end - starts[index];
 }
 
 bool TrackPlayer::seekToCurrentTrack() {

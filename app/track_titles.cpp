@@ -14,8 +14,9 @@ namespace {
 // Far more than ten titles can need; a larger file is not read.
 constexpr long MaxFileBytes = 64 * 1024;
 
-// The whole file, or empty when it cannot be had.
-std::string readTitleFile() {
+// The whole file; empty when there is none, or (with *problem saying why)
+// when it cannot be used.
+std::string readTitleFile(std::string* problem) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(nullptr, std::fclose);
     long size = -1;
     if (Vfs::isMounted()) {
@@ -28,11 +29,16 @@ std::string readTitleFile() {
             std::rewind(file.get());
         }
     }
-    if (!file || size <= 0 || size > MaxFileBytes) {
+    if (!file) {
+        return {}; // content without titles: nothing wrong
+    }
+    if (size <= 0 || size > MaxFileBytes) {
+        *problem = size > 0 ? "is too large" : "is empty";
         return {};
     }
     std::string text(static_cast<size_t>(size), '\0');
     if (std::fread(text.data(), 1, text.size(), file.get()) != text.size()) {
+        *problem = "runs past the end of its file";
         return {};
     }
     return text;
@@ -83,16 +89,26 @@ bool isTitleText(const std::string& text) {
 } // namespace
 
 std::vector<std::string> readTrackTitles() {
+    std::string problem;
+    std::istringstream lines(readTitleFile(&problem));
     std::vector<std::string> titles;
-    std::istringstream lines(readTitleFile());
     std::string line;
     for (int i = 0; i < TrackPlayer::TrackCount; ++i) {
-        if (std::getline(lines, line) && !line.empty() && line.back() == '\r') {
+        const bool read = static_cast<bool>(std::getline(lines, line));
+        if (read && !line.empty() && line.back() == '\r') {
             line.pop_back();
         }
         const bool usable =
-            lines && !line.empty() && line.size() <= MaxTitleBytes && isTitleText(line);
+            read && !line.empty() && line.size() <= MaxTitleBytes && isTitleText(line);
+        if (read && !usable && problem.empty()) {
+            problem = "has no usable title on line " + std::to_string(i + 1);
+        }
         titles.push_back(usable ? line : "Track " + std::to_string(i + 1));
+    }
+    // One line at most, however much is wrong.
+    if (!problem.empty()) {
+        std::fprintf(stderr, "glint: titles: \"%s\" %s; tracks without a title go by number\n",
+                     TrackTitlesFile, problem.c_str());
     }
     return titles;
 }

@@ -4,7 +4,9 @@
 // working directory. A title that is missing, empty, longer than
 // MaxTitleBytes, not valid UTF-8 or holding control characters is
 // "Track N" (N from 1), and so is every title when there is no such file.
-// Call after the archive is mounted. Single-threaded.
+// A file that is there but cannot be read whole, or a line that is no
+// title, is told in one line on stderr; a missing file is not (content may
+// come without titles). Call after the archive is mounted. Single-threaded.
 #pragma once
 
 #include <string>

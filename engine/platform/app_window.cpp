@@ -182,6 +182,12 @@ void AppWindow::show() {
     shown = true;
 }
 
+void AppWindow::raise() {
+    if (window) {
+        SDL_RaiseWindow(window);
+    }
+}
+
 void AppWindow::setTitle(const std::string& title) {
     if (window) {
         SDL_SetWindowTitle(window, title.c_str());
@@ -219,8 +225,15 @@ void AppWindow::setKeyHandler(std::function<void(WindowKey, bool)> handler) {
     keyHandler = std::move(handler);
 }
 
+void AppWindow::setTurnHandler(std::function<void()> handler) {
+    turnHandler = std::move(handler);
+}
+
 int AppWindow::run() {
     while (pumpMessage()) {
+        if (turnHandler) {
+            turnHandler();
+        }
         renderFrame();
     }
     return exitCode;

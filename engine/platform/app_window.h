@@ -80,6 +80,8 @@ class AppWindow {
 
     // Shows the window the first time; later calls do nothing.
     void show();
+    // Brings the window to the front and asks for the keyboard focus.
+    void raise();
     void setTitle(const std::string& title);
     SDL_Window* handle() const { return window; }
 
@@ -96,6 +98,9 @@ class AppWindow {
     void setFirstQuitHandler(std::function<void()> handler);
     // Called for each key press other than Escape (see the top of this file).
     void setKeyHandler(std::function<void(WindowKey key, bool repeat)> handler);
+    // Called by run() once per turn of the loop, after the event and before
+    // the frame: for work that must run on this thread without waiting.
+    void setTurnHandler(std::function<void()> handler);
 
     // The loop: frames until the second quit; returns its exit code.
     int run();
@@ -141,6 +146,7 @@ class AppWindow {
     Object* root = nullptr;
     std::function<void()> firstQuitHandler;
     std::function<void(WindowKey, bool)> keyHandler;
+    std::function<void()> turnHandler;
     bool firstQuitSeen = false;
     uint32_t nextTick = 0;
     // An event read past a run of mouse moves, handed out next.

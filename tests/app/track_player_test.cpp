@@ -206,3 +206,23 @@ TEST_F(TrackPlayerTest, AdvanceIfDueStepsOneTrackPastEachStart) {
     EXPECT_EQ(player.currentTrack(), 9);
     EXPECT_EQ(rec.calls().size(), 0u) << "no library calls";
 }
+
+// What the desktop's media controls read and set: positions within the
+// current track, which leave the time display's last reading alone.
+TEST_F(TrackPlayerTest, PositionsWithinTheTrackHeldToItsLength) {
+    openPlayer();
+    EXPECT_EQ(player.trackLength(0), 1234.0f);
+    EXPECT_EQ(player.trackLength(9), TrackPlayer::EndOfMusicSeconds - 5653.0f);
+    EXPECT_EQ(player.trackLength(10), 0.0f);
+    player.nextTrack();
+    player.elapsedSeconds();
+    rec.setPositionSeconds(player.stream(), 1234.0 + 61.5);
+    EXPECT_FLOAT_EQ(player.secondsIntoTrack(), 61.5f);
+    EXPECT_FLOAT_EQ(player.lastElapsed(), 1234.0f);
+    player.seekWithinTrack(500.0f); // past the track's 377 s
+    EXPECT_DOUBLE_EQ(rec.positionSeconds(player.stream()), 1611.0);
+    player.seekWithinTrack(-3.0f);
+    EXPECT_DOUBLE_EQ(rec.positionSeconds(player.stream()), 1234.0);
+    rec.setPositionSeconds(player.stream(), 100.0); // before the track
+    EXPECT_EQ(player.secondsIntoTrack(), 0.0f);
+}

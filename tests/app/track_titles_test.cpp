@@ -46,7 +46,11 @@ TEST_F(TrackTitles, ComeFromTheArchiveWithUnusableLinesNamedByNumber) {
                   "\n"
                   "Tab\tin it\n"
                   "Tenth, no newline");
+    ::testing::internal::CaptureStderr();
     const Titles titles = readTrackTitles();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "glint: titles: \"data/tracks.txt\" has no usable title on line 3; tracks "
+              "without a title go by number\n");
     EXPECT_EQ(titles, (Titles{"First Light", "Glass \xc3\x9f Harbour \xe2\x98\x80 \xf0\x9f\x8c\x8a",
                               "Track 3", "Track 4", "Track 5", "Track 6", "Track 7",
                               std::string(MaxTitleBytes, 'y'), "Track 9", "Tenth, no newline"}));
@@ -55,8 +59,10 @@ TEST_F(TrackTitles, ComeFromTheArchiveWithUnusableLinesNamedByNumber) {
 TEST_F(TrackTitles, WithoutTheFileAreTrackOneToTen) {
     const Titles numbered = {"Track 1", "Track 2", "Track 3", "Track 4", "Track 5",
                              "Track 6", "Track 7", "Track 8", "Track 9", "Track 10"};
-    // No archive and no loose file in the tests' working folder.
+    // No archive and no loose file in the tests' working folder: no word.
+    ::testing::internal::CaptureStderr();
     EXPECT_EQ(readTrackTitles(), numbered);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     // An archive without it: its entries are the only source.
     mountWith(dir, "data/logo.png", "not the titles");
     EXPECT_EQ(readTrackTitles(), numbered);
