@@ -7,25 +7,24 @@ namespace {
 
 const char* const Usage = "usage: glint [--help | --version]";
 
-const char* const Help =
-    "An animated music player: one long recording in ten tracks.\n"
-    "\n"
-    "Run it in the folder that holds data.zuo (or the loose data folder) and\n"
-    "glint.mp3. A setup dialog asks for the display mode at every start.\n"
-    "\n"
-    "Options:\n"
-    "  --help     show this help and exit\n"
-    "  --version  show the version and exit\n"
-    "\n"
-    "Keys while the window has the focus:\n"
-    "  Space        play or pause\n"
-    "  Left, Right  previous or next track\n"
-    "  media keys   play, pause, stop, previous and next track\n"
-    "  Escape       close (the end titles play; a second close ends at once)\n"
-    "\n"
-    "The desktop's media controls (playerctl, media panels) reach it over\n"
-    "MPRIS on the session bus as org.mpris.MediaPlayer2.glint.\n"
-    "SIGTERM, SIGHUP and SIGINT end it at once.\n";
+const char* const Help = "An animated music player: one long recording in ten tracks.\n"
+                         "\n"
+                         "Run it in the folder that holds data.zuo (or the loose data folder) and\n"
+                         "glint.mp3. A setup dialog asks for the display mode at every start.\n"
+                         "\n"
+                         "Options:\n"
+                         "  --help     show this help and exit\n"
+                         "  --version  show the version and exit\n"
+                         "\n"
+                         "Keys while the window has the focus:\n"
+                         "  Space        play or pause\n"
+                         "  Left, Right  previous or next track\n"
+                         "  media keys   play, pause, stop, previous and next track\n"
+                         "  Escape       close (the end titles play; a second close ends at once)\n"
+                         "\n"
+                         "The desktop's media controls (playerctl, media panels) reach it over\n"
+                         "MPRIS on the session bus as org.mpris.MediaPlayer2.glint.\n"
+                         "SIGTERM, SIGHUP and SIGINT end it at once.\n";
 
 } // namespace
 

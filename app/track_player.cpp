@@ -4,9 +4,7 @@
 
 TrackPlayer trackPlayer;
 
-void TrackPlayer::prepare() {
-    BASS_StreamPrepareFile(MusicFile, BASS_SAMPLE_FLOAT);
-}
+void TrackPlayer::prepare() { BASS_StreamPrepareFile(MusicFile, BASS_SAMPLE_FLOAT); }
 
 bool TrackPlayer::open() {
     if (handle != 0) {
