@@ -15,8 +15,8 @@ namespace {
 constexpr const char* RootInterface = "org.mpris.MediaPlayer2";
 constexpr const char* PlayerInterface = "org.mpris.MediaPlayer2.Player";
 // The player's name and its installed desktop file (glint.desktop).
-constexpr const char* Identity = "glint";
-constexpr const char* DesktopEntry = "glint";
+constexpr char Identity[] = "glint";
+constexpr char DesktopEntry[] = "glint";
 
 // Every callback is given the session as its user data.
 MediaSession& sessionOf(void* userdata) {
@@ -83,14 +83,16 @@ int onOpenUri(sd_bus_message* m, void*, sd_bus_error*) {
 
 // ---- Properties ----
 
-int onTrue(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
+template <int Flag>
+int onFlag(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
            sd_bus_error*) {
-    return sd_bus_message_append(reply, "b", 1);
+    return sd_bus_message_append(reply, "b", Flag);
 }
 
-int onFalse(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
-            sd_bus_error*) {
-    return sd_bus_message_append(reply, "b", 0);
+template <const char* Text>
+int onText(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
+           sd_bus_error*) {
+    return sd_bus_message_append(reply, "s", Text);
 }
 
 // Rate, its bounds and the volume: the player has no control of them.
@@ -102,16 +104,6 @@ int onOne(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply,
 int onNoNames(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
               sd_bus_error*) {
     return sd_bus_message_append(reply, "as", 0);
-}
-
-int onIdentity(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
-               sd_bus_error*) {
-    return sd_bus_message_append(reply, "s", Identity);
-}
-
-int onDesktopEntry(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
-                   sd_bus_error*) {
-    return sd_bus_message_append(reply, "s", DesktopEntry);
 }
 
 int onStatus(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* userdata,
@@ -145,11 +137,11 @@ const sd_bus_vtable RootTable[] = {
     SD_BUS_VTABLE_START(0),
     SD_BUS_METHOD("Raise", "", "", onCommand<MediaCommand::Raise>, Method),
     SD_BUS_METHOD("Quit", "", "", onCommand<MediaCommand::Quit>, Method),
-    SD_BUS_PROPERTY("CanQuit", "b", onTrue, 0, Fixed),
-    SD_BUS_PROPERTY("CanRaise", "b", onTrue, 0, Fixed),
-    SD_BUS_PROPERTY("HasTrackList", "b", onFalse, 0, Fixed),
-    SD_BUS_PROPERTY("Identity", "s", onIdentity, 0, Fixed),
-    SD_BUS_PROPERTY("DesktopEntry", "s", onDesktopEntry, 0, Fixed),
+    SD_BUS_PROPERTY("CanQuit", "b", onFlag<1>, 0, Fixed),
+    SD_BUS_PROPERTY("CanRaise", "b", onFlag<1>, 0, Fixed),
+    SD_BUS_PROPERTY("HasTrackList", "b", onFlag<0>, 0, Fixed),
+    SD_BUS_PROPERTY("Identity", "s", onText<Identity>, 0, Fixed),
+    SD_BUS_PROPERTY("DesktopEntry", "s", onText<DesktopEntry>, 0, Fixed),
     SD_BUS_PROPERTY("SupportedUriSchemes", "as", onNoNames, 0, Fixed),
     SD_BUS_PROPERTY("SupportedMimeTypes", "as", onNoNames, 0, Fixed),
     SD_BUS_VTABLE_END,
@@ -176,12 +168,12 @@ const sd_bus_vtable PlayerTable[] = {
     SD_BUS_PROPERTY("MinimumRate", "d", onOne, 0, Fixed),
     SD_BUS_PROPERTY("MaximumRate", "d", onOne, 0, Fixed),
     SD_BUS_PROPERTY("Volume", "d", onOne, 0, Fixed),
-    SD_BUS_PROPERTY("CanGoNext", "b", onTrue, 0, Fixed),
-    SD_BUS_PROPERTY("CanGoPrevious", "b", onTrue, 0, Fixed),
-    SD_BUS_PROPERTY("CanPlay", "b", onTrue, 0, Fixed),
-    SD_BUS_PROPERTY("CanPause", "b", onTrue, 0, Fixed),
-    SD_BUS_PROPERTY("CanSeek", "b", onTrue, 0, Fixed),
-    SD_BUS_PROPERTY("CanControl", "b", onTrue, 0, Fixed),
+    SD_BUS_PROPERTY("CanGoNext", "b", onFlag<1>, 0, Fixed),
+    SD_BUS_PROPERTY("CanGoPrevious", "b", onFlag<1>, 0, Fixed),
+    SD_BUS_PROPERTY("CanPlay", "b", onFlag<1>, 0, Fixed),
+    SD_BUS_PROPERTY("CanPause", "b", onFlag<1>, 0, Fixed),
+    SD_BUS_PROPERTY("CanSeek", "b", onFlag<1>, 0, Fixed),
+    SD_BUS_PROPERTY("CanControl", "b", onFlag<1>, 0, Fixed),
     SD_BUS_VTABLE_END,
 };
 
