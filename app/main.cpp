@@ -1,11 +1,21 @@
-// glint: an animated music player. Takes no command line, environment or
-// configuration; everything it needs is in its working directory.
+// glint: an animated music player. Everything it needs is in its working
+// directory; the command line only asks for help or the version.
+#include "app/command_line.h"
 #include "app/startup.h"
 #include "app/system_startup.h"
+#include "engine/platform/end_signals.h"
 
 #include <malloc.h>
 
-int main() {
+int main(int argc, char** argv) {
+    // Before any other start-up work: --help and --version need no display.
+    int exitCode = 0;
+    if (commandLineEndsProgram(argc, argv, &exitCode)) {
+        return exitCode;
+    }
+    // Before any thread or library starts: SIGTERM, SIGHUP and SIGINT end
+    // the program cleanly from here on.
+    keltraWorks::catchEndSignals();
     // Large blocks (decoded pictures, texture storage) always come straight
     // from the system and go straight back when freed. Left to itself, the
     // C library raises that limit after the first large block is freed and

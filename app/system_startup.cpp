@@ -2,12 +2,15 @@
 
 #include "app/build_player_screen.h"
 #include "app/closing_sequence.h"
+#include "app/player_keys.h"
+#include "app/player_media_session.h"
 #include "app/player_windows.h"
 #include "app/track_player.h"
 #include "audio/bass.h"
 #include "engine/platform/app_window.h"
 #include "engine/platform/gl_context.h"
 #include "engine/platform/gl_driver_warm_up.h"
+#include "engine/platform/media_controls.h"
 #include "engine/platform/message_box.h"
 #include "engine/platform/setup_dlg.h"
 #include "engine/platform/setup_view.h"
@@ -96,6 +99,7 @@ bool SystemStartup::createWindow(bool fullscreen) {
         return false;
     }
     window->setFirstQuitHandler(beginClosingSequence);
+    window->setKeyHandler(runPlayerKey);
     return true;
 }
 
@@ -158,7 +162,16 @@ void SystemStartup::showWindow() {
 }
 
 int SystemStartup::runLoop() {
-    return window->run();
+    // The desktop's media controls live as long as the loop: they go with
+    // the window's last frame, before anything is released.
+    PlayerMediaSession session(*window);
+    std::unique_ptr<MediaControls> controls = startMediaControls(session);
+    if (controls) {
+        window->setTurnHandler([&controls] { controls->process(); });
+    }
+    const int exitCode = window->run();
+    window->setTurnHandler(nullptr);
+    return exitCode;
 }
 
 void SystemStartup::unmountArchive() {

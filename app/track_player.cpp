@@ -1,5 +1,7 @@
 #include "app/track_player.h"
 
+#include <algorithm>
+
 TrackPlayer trackPlayer;
 
 void TrackPlayer::prepare() { BASS_StreamPrepareFile(MusicFile, BASS_SAMPLE_FLOAT); }
@@ -39,13 +41,23 @@ bool TrackPlayer::isPlaying() {
     return BASS_ChannelIsActive(handle) == BASS_ACTIVE_PLAYING;
 }
 
+bool TrackPlayer::isPaused() {
+    return BASS_ChannelIsActive(handle) == BASS_ACTIVE_PAUSED;
+}
+
 void TrackPlayer::pause() {
     BASS_ChannelPause(handle);
 }
 
 void TrackPlayer::resume() {
-    DWORD state = BASS_ChannelIsActive(handle);
-    BASS_ChannelPlay(handle, state == BASS_ACTIVE_STOPPED ? 1 : 0);
+    // From stopped, play the track whose name is shown from its start (after
+    // stop() that is the first track at 0:00). A track beyond the end of a
+    // short recording cannot be reached; the file then plays from its start.
+    bool restart = false;
+    if (BASS_ChannelIsActive(handle) == BASS_ACTIVE_STOPPED) {
+        restart = !seekToCurrentTrack();
+    }
+    BASS_ChannelPlay(handle, restart ? 1 : 0);
 }
 
 void TrackPlayer::stop() {
@@ -87,11 +99,29 @@ bool TrackPlayer::advanceIfDue(float elapsed) {
     return false;
 }
 
+float TrackPlayer::secondsIntoTrack() {
+    const float heard = BASS_ChannelBytes2Seconds(handle, BASS_ChannelGetPosition(handle));
+    return std::clamp(heard - starts[current], 0.0f, trackLength(current));
+}
+
+void TrackPlayer::seekWithinTrack(float seconds) {
+    const float within = std::clamp(seconds, 0.0f, trackLength(current));
+    BASS_ChannelSetPosition(handle, BASS_ChannelSeconds2Bytes(handle, starts[current] + within));
+}
+
 float TrackPlayer::trackStart(int index) const {
     return index >= 0 && index < TrackCount ? starts[index] : 0.0f;
 }
 
-void TrackPlayer::seekToCurrentTrack() {
+float TrackPlayer::trackLength(int index) const {
+    if (index < 0 || index >= TrackCount || handle == 0) {
+        return 0.0f;
+    }
+    const float end = index + 1 < TrackCount ? starts[index + 1] : EndOfMusicSeconds;
+    return end - starts[index];
+}
+
+bool TrackPlayer::seekToCurrentTrack() {
     QWORD position = BASS_ChannelSeconds2Bytes(handle, starts[current]);
-    BASS_ChannelSetPosition(handle, position);
+    return BASS_ChannelSetPosition(handle, position) != 0;
 }

@@ -43,9 +43,10 @@ class TrackPlayer {
     // Plays from the current position.
     void play();
     bool isPlaying();
+    bool isPaused();
     void pause();
     // A paused stream continues where it was; a stopped one (also after the
-    // natural end) plays from the beginning of the file.
+    // natural end) plays the current track from its start.
     void resume();
     // Stopped at the beginning of the file without a sound of it; track 0.
     void stop();
@@ -58,15 +59,26 @@ class TrackPlayer {
     // Moves on one track when `elapsed` is past the next track's start;
     // true when it did. Never moves back, never past the last track.
     bool advanceIfDue(float elapsed);
+    // Seconds heard since the start of the current track, within 0 and the
+    // track's length; lastElapsed() stays as it was, so the time display
+    // still sees every change of the second.
+    float secondsIntoTrack();
+    // Moves to `seconds` after the current track's start, held within the
+    // track; the play state stays.
+    void seekWithinTrack(float seconds);
 
     int currentTrack() const { return current; }
     // The start of track `index` in seconds; 0 for an index out of range.
     float trackStart(int index) const;
+    // Seconds from its start to the next track's, or to the end of the
+    // music for the last; 0 for an index out of range or without music.
+    float trackLength(int index) const;
     float lastElapsed() const { return elapsedRead; }
     HSTREAM stream() const { return handle; }
 
   private:
-    void seekToCurrentTrack();
+    // False when the library refuses the position (beyond the recording).
+    bool seekToCurrentTrack();
 
     HSTREAM handle = 0;
     float starts[TrackCount] = {};

@@ -10,7 +10,9 @@ packages=(
   libdevil-dev libfreetype-dev libfontconfig-dev fonts-liberation
   libfltk1.3-dev libmpg123-dev libmp3lame-dev libcairo2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libsystemd-dev # sd-bus: the media controls on the session bus
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
+  dbus playerctl # a private session bus for the media-control tests, and a client
   xfonts-base # core X fonts: SDL draws its message box with them
   clang libclang-rt-14-dev
   dpkg-dev lintian appstream # make package: dependencies, checks, metadata validation

@@ -3,6 +3,7 @@
 #include "engine/core/clock.h"
 #include "engine/gui/mouse_dispatch.h"
 #include "engine/gui/object.h"
+#include "engine/platform/end_signals.h"
 #include "engine/platform/gl_context.h"
 #include "engine/platform/quit_request.h"
 #include "engine/platform/sdl_video.h"
@@ -181,6 +182,12 @@ void AppWindow::show() {
     shown = true;
 }
 
+void AppWindow::raise() {
+    if (window) {
+        SDL_RaiseWindow(window);
+    }
+}
+
 void AppWindow::setTitle(const std::string& title) {
     if (window) {
         SDL_SetWindowTitle(window, title.c_str());
@@ -210,8 +217,19 @@ void AppWindow::setFirstQuitHandler(std::function<void()> handler) {
     firstQuitHandler = std::move(handler);
 }
 
+void AppWindow::setKeyHandler(std::function<void(WindowKey, bool)> handler) {
+    keyHandler = std::move(handler);
+}
+
+void AppWindow::setTurnHandler(std::function<void()> handler) {
+    turnHandler = std::move(handler);
+}
+
 int AppWindow::run() {
     while (pumpMessage()) {
+        if (turnHandler) {
+            turnHandler();
+        }
         renderFrame();
     }
     return exitCode;
@@ -219,6 +237,11 @@ int AppWindow::run() {
 
 bool AppWindow::pumpMessage() {
     if (!system) {
+        return false;
+    }
+    // An end signal ends the loop as a second quit would, whatever came before.
+    if (endSignalled()) {
+        exitCode = 0;
         return false;
     }
     WindowEvent event;
@@ -295,8 +318,10 @@ void AppWindow::dispatch(const WindowEvent& event) {
         postQuitMessage(0);
         break;
     case WindowEvent::Kind::Key:
-        if (event.escape) {
+        if (event.key == WindowKey::Escape) {
             postQuitMessage(0);
+        } else if (event.key != WindowKey::Other && keyHandler) {
+            keyHandler(event.key, event.repeat);
         }
         break;
     case WindowEvent::Kind::MouseMove:

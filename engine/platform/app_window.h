@@ -14,11 +14,15 @@
 // so at most one is ever pending and no backlog builds, whatever the input
 // rate or frame cost. Consecutive queued mouse moves collapse into the latest.
 //
-// Quits: Escape (repeats too), the close box, Alt+F4 and SIGINT/SIGTERM post
-// a quit (quit_request.h), delivered after the events already queued. The
-// first delivered quit calls the handler set with setFirstQuitHandler (the
+// Quits: Escape (repeats too), the close box and Alt+F4 post a quit
+// (quit_request.h), delivered after the events already queued. The first
+// delivered quit calls the handler set with setFirstQuitHandler (the
 // application's closing sequence) and the loop goes on; the next one ends
-// run(), which returns its exit code.
+// run(), which returns its exit code. An end signal (end_signals.h) ends the
+// loop at the next event with exit code 0, as a second quit would.
+//
+// Keys: Escape is a close request; every other key the window tells apart
+// goes to the handler set with setKeyHandler, repeats included.
 //
 // Mouse: left is button 0, right 1, other buttons are ignored (still a
 // frame). Coordinates are taken as unsigned 16-bit (a captured drag left of
@@ -47,6 +51,7 @@ class Object;
 class Renderer;
 class WindowSystem;
 struct WindowEvent;
+enum class WindowKey;
 
 enum class WindowStyle {
     Windowed,   // an ordinary decorated window with a close box, fixed size
@@ -75,6 +80,8 @@ class AppWindow {
 
     // Shows the window the first time; later calls do nothing.
     void show();
+    // Brings the window to the front and asks for the keyboard focus.
+    void raise();
     void setTitle(const std::string& title);
     SDL_Window* handle() const { return window; }
 
@@ -90,6 +97,11 @@ class AppWindow {
     Object* getRoot() const { return root; }
     // Called once, on the first delivered quit.
     void setFirstQuitHandler(std::function<void()> handler);
+    // Called for each key press other than Escape (see the top of this file).
+    void setKeyHandler(std::function<void(WindowKey key, bool repeat)> handler);
+    // Called by run() once per turn of the loop, after the event and before
+    // the frame: for work that must run on this thread without waiting.
+    void setTurnHandler(std::function<void()> handler);
 
     // The loop: frames until the second quit; returns its exit code.
     int run();
@@ -133,6 +145,8 @@ class AppWindow {
     bool partialFrames = false;
     Object* root = nullptr;
     std::function<void()> firstQuitHandler;
+    std::function<void(WindowKey, bool)> keyHandler;
+    std::function<void()> turnHandler;
     bool firstQuitSeen = false;
     uint32_t nextTick = 0;
     // An event read past a run of mouse moves, handed out next.

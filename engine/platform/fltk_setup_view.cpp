@@ -1,5 +1,6 @@
 #include "engine/platform/fltk_setup_view.h"
 
+#include "engine/platform/end_signals.h"
 #include "engine/platform/setup_dlg.h"
 
 #include <FL/Enumerations.H>
@@ -174,6 +175,11 @@ int FltkSetupView::run(SetupDlg& setup) {
     // the tab order; without this a desktop with no window manager gives no
     // widget the focus and Tab would go nowhere.
     ok->take_focus();
+    // An end signal cancels the dialog at once, whatever it waits for.
+    const int endFd = endSignalFd();
+    if (endFd >= 0) {
+        Fl::add_fd(endFd, FL_READ, onEndSignal, this);
+    }
     // Once the dialog has been drawn the owner may start work of its own;
     // until then the wait is short, so that moment is not missed when no
     // further event comes.
@@ -186,6 +192,9 @@ int FltkSetupView::run(SetupDlg& setup) {
         }
     }
 
+    if (endFd >= 0) {
+        Fl::remove_fd(endFd);
+    }
     // Take the dialog off the display completely before anyone else draws:
     // delete the window, let FLTK finish its pending work, make sure the
     // server has done everything asked, then let go of the connection.
@@ -208,6 +217,13 @@ void FltkSetupView::onOk(Fl_Widget*, void* data) {
 void FltkSetupView::onCancel(Fl_Widget*, void* data) {
     auto* view = static_cast<FltkSetupView*>(data);
     view->finish(view->dialog->commandCancel());
+}
+
+void FltkSetupView::onEndSignal(int, void* data) {
+    auto* view = static_cast<FltkSetupView*>(data);
+    if (view->widgets && view->widgets->window->shown()) {
+        view->finish(view->dialog->commandCancel());
+    }
 }
 
 void FltkSetupView::finish(int code) {

@@ -1,7 +1,8 @@
 // The setup dialog drawn with FLTK 1.3: 375 x 278 pixels (the dialog's layout
 // scaled at 1.5 px per horizontal and 1.625 px per vertical layout unit),
 // centred on the screen and modal. Enter is OK (the default button), Escape and
-// the close box cancel, Tab walks the controls.
+// the close box cancel, Tab walks the controls. An end signal
+// (end_signals.h) cancels it too.
 //
 // run() opens its own X connection, builds the window, runs FLTK's loop until
 // the dialog ends, then hides and deletes the window, flushes and closes the
@@ -43,6 +44,7 @@ class FltkSetupView : public SetupView {
 
     static void onOk(Fl_Widget* widget, void* view);
     static void onCancel(Fl_Widget* widget, void* view);
+    static void onEndSignal(int fd, void* view);
     void finish(int code);
 
     std::string caption;

@@ -5,7 +5,7 @@
 // the end titles all post with 0; the main window takes the request.
 //
 // Process-wide and single-threaded: post from the window's thread only
-// (signals reach the loop as SDL events, not through this).
+// (the end signals bypass this: end_signals.h).
 #pragma once
 
 namespace keltraWorks {

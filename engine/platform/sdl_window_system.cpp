@@ -3,6 +3,8 @@
 #include <GL/glx.h>
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <X11/XF86keysym.h>
+#include <X11/Xutil.h>
 
 #include <climits>
 #include <cstring>
@@ -24,12 +26,59 @@ bool hasWord(const char* list, const char* word) {
     return false;
 }
 
-WindowEvent translate(const SDL_Event& event) {
-    WindowEvent out;
+template <class Code> struct KeyName {
+    Code code;
+    WindowKey key;
+};
+
+constexpr KeyName<SDL_Keycode> SdlKeys[] = {
+    {SDLK_ESCAPE, WindowKey::Escape},
+    {SDLK_SPACE, WindowKey::Space},
+    {SDLK_LEFT, WindowKey::Left},
+    {SDLK_RIGHT, WindowKey::Right},
+};
+// SDL 2 has no code for a media pause key.
+constexpr KeyName<SDL_Keycode> SdlMediaKeys[] = {
+    {SDLK_AUDIOPLAY, WindowKey::MediaPlay},
+    {SDLK_AUDIOSTOP, WindowKey::MediaStop},
+    {SDLK_AUDIONEXT, WindowKey::MediaNext},
+    {SDLK_AUDIOPREV, WindowKey::MediaPrevious},
+};
+constexpr KeyName<KeySym> X11MediaKeys[] = {
+    {XF86XK_AudioPlay, WindowKey::MediaPlay},     {XF86XK_AudioPause, WindowKey::MediaPause},
+    {XF86XK_AudioStop, WindowKey::MediaStop},     {XF86XK_AudioNext, WindowKey::MediaNext},
+    {XF86XK_AudioPrev, WindowKey::MediaPrevious},
+};
+
+template <class Code, size_t N> WindowKey lookUp(const KeyName<Code> (&table)[N], Code code) {
+    for (const KeyName<Code>& name : table) {
+        if (name.code == code) {
+            return name.key;
+        }
+    }
+    return WindowKey::Other;
+}
+
+} // namespace
+
+void SdlWindowSystem::note(const SDL_Event& event) {
+    if (event.type == SDL_WINDOWEVENT && (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                                          event.window.event == SDL_WINDOWEVENT_SHOWN ||
+                                          event.window.event == SDL_WINDOWEVENT_RESTORED ||
+                                          event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)) {
+        exposed = true;
+    }
+}
+
+bool SdlWindowSystem::translate(const SDL_Event& event, WindowEvent& out) {
+    out = WindowEvent();
     switch (event.type) {
+    case SDL_SYSWMEVENT:
+        return translateX11Key(event, out);
     case SDL_QUIT:
-        // With closing the last window kept from quitting SDL, SDL_QUIT comes
-        // only from SIGINT/SIGTERM: one request, like the close box.
+        // With closing the last window kept from quitting SDL and the end
+        // signals caught by the program itself, SDL_QUIT comes only from
+        // outside requests of SDL's own; one request, like the close box.
         out.kind = WindowEvent::Kind::Close;
         break;
     case SDL_WINDOWEVENT:
@@ -39,7 +88,11 @@ WindowEvent translate(const SDL_Event& event) {
         break;
     case SDL_KEYDOWN:
         out.kind = WindowEvent::Kind::Key;
-        out.escape = event.key.keysym.sym == SDLK_ESCAPE;
+        out.key = lookUp(SdlKeys, event.key.keysym.sym);
+        if (out.key == WindowKey::Other && !x11MediaKeys) {
+            out.key = lookUp(SdlMediaKeys, event.key.keysym.sym);
+        }
+        out.repeat = event.key.repeat != 0;
         break;
     case SDL_MOUSEMOTION:
         out.kind = WindowEvent::Kind::MouseMove;
@@ -59,28 +112,59 @@ WindowEvent translate(const SDL_Event& event) {
     default:
         break;
     }
-    return out;
+    return true;
 }
 
-} // namespace
+bool SdlWindowSystem::translateX11Key(const SDL_Event& event, WindowEvent& out) {
+    const SDL_SysWMmsg* message = event.syswm.msg;
+    if (message == nullptr || message->subsystem != SDL_SYSWM_X11) {
+        return false;
+    }
+    XEvent x = message->msg.x11.event;
+    if (x.type == KeyRelease && x.xkey.keycode == heldKeycode) {
+        heldKeycode = 0;
+    }
+    if (x.type != KeyPress) {
+        return false;
+    }
+    // X repeats a held key as presses without releases between them.
+    const bool repeat = x.xkey.keycode == heldKeycode;
+    heldKeycode = x.xkey.keycode;
+    KeySym sym = NoSymbol;
+    XLookupString(&x.xkey, nullptr, 0, &sym, nullptr);
+    const WindowKey key = lookUp(X11MediaKeys, sym);
+    if (key == WindowKey::Other) {
+        return false; // SDL's own key event for it follows
+    }
+    out.kind = WindowEvent::Kind::Key;
+    out.key = key;
+    out.repeat = repeat;
+    return true;
+}
 
-void SdlWindowSystem::note(const SDL_Event& event) {
-    if (event.type == SDL_WINDOWEVENT &&
-        (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SHOWN ||
-         event.window.event == SDL_WINDOWEVENT_RESTORED ||
-         event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)) {
-        exposed = true;
+SdlWindowSystem::SdlWindowSystem() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    x11MediaKeys = driver != nullptr && std::strcmp(driver, "x11") == 0;
+    if (x11MediaKeys) {
+        SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    }
+}
+
+SdlWindowSystem::~SdlWindowSystem() {
+    if (x11MediaKeys) {
+        SDL_EventState(SDL_SYSWMEVENT, SDL_IGNORE);
     }
 }
 
 bool SdlWindowSystem::poll(WindowEvent& out) {
     SDL_Event event;
-    if (!SDL_PollEvent(&event)) {
-        return false;
+    while (SDL_PollEvent(&event)) {
+        note(event);
+        if (translate(event, out)) {
+            return true;
+        }
     }
-    note(event);
-    out = translate(event);
-    return true;
+    return false;
 }
 
 bool SdlWindowSystem::wait(WindowEvent& out, uint32_t milliseconds) {
@@ -90,8 +174,9 @@ bool SdlWindowSystem::wait(WindowEvent& out, uint32_t milliseconds) {
         return false;
     }
     note(event);
-    out = translate(event);
-    return true;
+    // A raw X event that gives nothing ends the wait early, as if the time
+    // had run out; the caller simply waits again.
+    return translate(event, out) || poll(out);
 }
 
 void SdlWindowSystem::captureMouse(bool captured) {

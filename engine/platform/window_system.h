@@ -16,10 +16,24 @@ struct SDL_Window;
 
 namespace keltraWorks {
 
+// The keys the window tells apart; every other key is Other.
+enum class WindowKey {
+    Other,
+    Escape,
+    Space,
+    Left,
+    Right,
+    MediaPlay, // the media keys, as the desktop names them (XF86AudioPlay ...)
+    MediaPause,
+    MediaStop,
+    MediaNext,
+    MediaPrevious,
+};
+
 struct WindowEvent {
     enum class Kind {
         Other, // anything else the desktop delivers; it still gives a frame
-        Close, // the close box, Alt+F4, or SIGINT/SIGTERM
+        Close, // the close box or Alt+F4
         Key,   // a key press, auto-repeats included
         MouseMove,
         MouseDown, // left or right button only: other buttons arrive as Other
@@ -27,7 +41,8 @@ struct WindowEvent {
     };
 
     Kind kind = Kind::Other;
-    bool escape = false; // Key: it is the Escape key
+    WindowKey key = WindowKey::Other; // Key: which one
+    bool repeat = false;              // Key: an auto-repeat of a held key
     int x = 0;
     int y = 0;
     int button = 0; // MouseDown/MouseUp: 0 left, 1 right

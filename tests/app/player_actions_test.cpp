@@ -2,6 +2,7 @@
 // transport buttons' actions, against the recording audio library.
 #include "tests/app/player_fixture.h"
 
+#include "app/player_commands.h"
 #include "app/time_display.h"
 #include "app/transport_actions.h"
 #include "engine/gui/button.h"
@@ -9,6 +10,7 @@
 #include "engine/platform/quit_request.h"
 
 #include <array>
+#include <utility>
 
 using glintTest::PlayerFixture;
 using keltraWorks::Button;
@@ -164,10 +166,44 @@ TEST_F(Transport, StopRewindsShowsPlayAndTheFirstTrack) {
     EXPECT_EQ(trackPlayer.currentTrack(), 0);
     EXPECT_EQ(playerScreen.trackName->texture, playerScreen.trackImages[0]);
     EXPECT_EQ(playerScreen.playButton->image, playerScreen.playNormalImage);
-    // From stopped, play starts the file from the beginning.
-    audio.clearCalls();
+    // From stopped, play starts the first track at 0:00.
+    audio.setPositionSeconds(stream(), 42.0);
     release(0);
-    EXPECT_EQ(audio.callTexts().back(), "BASS_ChannelPlay(" + std::to_string(stream()) + ",1)");
+    EXPECT_DOUBLE_EQ(audio.positionSeconds(stream()), 0.0);
+}
+
+// The track chosen while stopped is the one that plays, and its name stays,
+// wherever the stream stood (here: stopped at the end of the file).
+TEST_F(Transport, PlayAfterStopAndNextPlaysTheShownTrackFromItsStart) {
+    release(1); // stop
+    release(3); // next: track 2
+    audio.setPositionSeconds(stream(), 5920.0);
+    release(0); // play
+    EXPECT_EQ(audio.stream(stream()).state, DWORD(BASS_ACTIVE_PLAYING));
+    EXPECT_DOUBLE_EQ(audio.positionSeconds(stream()), 1234.0);
+    audio.setPositionSeconds(stream(), 1235.5);
+    frameAt(17.0);
+    EXPECT_EQ(trackPlayer.currentTrack(), 1);
+    EXPECT_EQ(playerScreen.trackName->texture, playerScreen.trackImages[1]);
+    EXPECT_EQ(playerScreen.playButton->image, playerScreen.pauseNormalImage);
+}
+
+// The commands for keys and media controls run the buttons' own actions;
+// Play and Pause act only when that changes something.
+TEST_F(Transport, PlayAndPauseCommandsActOnlyWhenThatChangesSomething) {
+    const std::pair<PlayerCommand, DWORD> steps[] = {
+        {PlayerCommand::Play, BASS_ACTIVE_PLAYING}, {PlayerCommand::Pause, BASS_ACTIVE_PAUSED},
+        {PlayerCommand::Pause, BASS_ACTIVE_PAUSED}, {PlayerCommand::Play, BASS_ACTIVE_PLAYING},
+        {PlayerCommand::Play, BASS_ACTIVE_PLAYING}, {PlayerCommand::PlayPause, BASS_ACTIVE_PAUSED}};
+    for (const auto& [command, state] : steps) {
+        runPlayerCommand(command);
+        EXPECT_EQ(audio.stream(stream()).state, state);
+        const bool playing = state == BASS_ACTIVE_PLAYING;
+        EXPECT_EQ(playerScreen.playButton->image,
+                  playing ? playerScreen.pauseNormalImage : playerScreen.playNormalImage);
+        EXPECT_EQ(playerScreen.playButton->pressedImage,
+                  playing ? playerScreen.pausePressedImage : playerScreen.playPressedImage);
+    }
 }
 
 TEST_F(Transport, PreviousAndNextWrapAndSeekWithoutChangingThePlayState) {

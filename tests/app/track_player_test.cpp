@@ -115,16 +115,14 @@ TEST_F(TrackPlayerTest, PlayPauseAndIsPlaying) {
     EXPECT_FALSE(player.isPlaying());
 }
 
-TEST_F(TrackPlayerTest, ResumeRestartsOnlyAStoppedStream) {
+TEST_F(TrackPlayerTest, ResumeContinuesAPausedStreamWhereItWas) {
     openPlayer();
-    const std::pair<DWORD, const char*> cases[] = {
-        {BASS_ACTIVE_STOPPED, ",1)"}, {BASS_ACTIVE_PAUSED, ",0)"}, {BASS_ACTIVE_STALLED, ",0)"}};
-    for (const auto& [state, restart] : cases) {
+    for (DWORD state : {BASS_ACTIVE_PAUSED, BASS_ACTIVE_STALLED}) {
         rec.stream(player.stream()).state = state;
         rec.clearCalls();
         player.resume();
         EXPECT_EQ(rec.callTexts(),
-                  (Calls{"BASS_ChannelIsActive(" + h() + ")", "BASS_ChannelPlay(" + h() + restart}))
+                  (Calls{"BASS_ChannelIsActive(" + h() + ")", "BASS_ChannelPlay(" + h() + ",0)"}))
             << "state " << state;
     }
 }
@@ -191,4 +189,19 @@ TEST_F(TrackPlayerTest, AdvanceIfDueStepsOneTrackPastEachStart) {
     EXPECT_FALSE(player.advanceIfDue(0.0f));
     EXPECT_EQ(player.currentTrack(), 9);
     EXPECT_EQ(rec.calls().size(), 0u) << "no library calls";
+}
+
+// Positions within the track leave the time display's last reading alone.
+TEST_F(TrackPlayerTest, PositionsWithinTheTrackHeldToItsLength) {
+    openPlayer();
+    EXPECT_EQ(player.trackLength(9), TrackPlayer::EndOfMusicSeconds - 5653.0f);
+    player.nextTrack();
+    player.elapsedSeconds();
+    rec.setPositionSeconds(player.stream(), 1234.0 + 61.5);
+    EXPECT_FLOAT_EQ(player.secondsIntoTrack(), 61.5f);
+    EXPECT_FLOAT_EQ(player.lastElapsed(), 1234.0f);
+    player.seekWithinTrack(500.0f); // past the track's 377 s
+    EXPECT_DOUBLE_EQ(rec.positionSeconds(player.stream()), 1611.0);
+    player.seekWithinTrack(-3.0f);
+    EXPECT_DOUBLE_EQ(rec.positionSeconds(player.stream()), 1234.0);
 }

@@ -1,5 +1,7 @@
 #include "tests/e2e/child_process.h"
 
+#include "tests/support/temp_folder.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -164,6 +166,28 @@ std::vector<std::string> environmentWith(const std::vector<std::string>& changes
         out.swap(kept);
     }
     return out;
+}
+
+bool runTool(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+             int timeoutMs, std::string* output) {
+    const glintTest::TempFolder scratch;
+    if (!scratch.valid()) {
+        return false;
+    }
+    const std::string outPath = scratch.path("stdout.txt");
+    ChildProcess tool;
+    SpawnOptions options;
+    options.argv = argv;
+    options.env = env;
+    options.stdoutPath = outPath;
+    std::string error;
+    int status = 0;
+    const bool ended = tool.start(options, &error) && tool.waitFor(timeoutMs, &status);
+    tool.kill();
+    if (output) {
+        *output = glintTest::readFile(outPath);
+    }
+    return ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 std::string describeStatus(int status) {

@@ -35,6 +35,8 @@ class ChildProcess {
     bool waitFor(int timeoutMs, int* status = nullptr);
     // True while started and not yet seen to end.
     bool running();
+    // The child's process id; -1 before a start.
+    pid_t pid() const { return child; }
     // SIGKILL to the whole process group, then reaps the child.
     void kill();
     // SIGTERM to the group, up to `graceMs` to end, then `kill`.
@@ -52,6 +54,11 @@ class ChildProcess {
 // variable of that name (an entry "NAME" alone removes it); later changes
 // win over earlier ones.
 std::vector<std::string> environmentWith(const std::vector<std::string>& changes);
+
+// Runs a tool to its end (at most `timeoutMs`) with the environment `env`;
+// true when it ended with 0. Its standard output goes to *output.
+bool runTool(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+             int timeoutMs, std::string* output);
 
 // Human-readable form of a wait status: "exit 0", "signal 11", "running".
 std::string describeStatus(int status);

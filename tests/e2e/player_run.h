@@ -73,6 +73,7 @@ class PlayerRun {
     // True when the program ended within the time, with its wait status.
     bool waitExit(int timeoutMs, int* status);
     bool running() { return program.running(); }
+    pid_t pid() const { return program.pid(); }
 
     // The lines the program wrote on stderr so far.
     std::vector<std::string> stderrLines() const;

@@ -21,6 +21,7 @@ using keltraWorks::Object;
 using keltraWorks::RecordingRenderer;
 using keltraWorks::Renderer;
 using keltraWorks::WindowEvent;
+using keltraWorks::WindowKey;
 using keltraWorks::WindowSystem;
 using Kind = keltraWorks::WindowEvent::Kind;
 
@@ -112,7 +113,7 @@ class ProbeRoot : public Object {
 WindowEvent key(bool escape) {
     WindowEvent e;
     e.kind = Kind::Key;
-    e.escape = escape;
+    e.key = escape ? WindowKey::Escape : WindowKey::Other;
     return e;
 }
 WindowEvent mouse(Kind kind, int x, int y, int button = 0) {

@@ -5,6 +5,6 @@
 
 namespace keltraWorks {
 
-constexpr const char* ContentVersion = "glint-content 3";
+constexpr const char* ContentVersion = "glint-content 4";
 
 } // namespace keltraWorks

@@ -7,10 +7,31 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <thread>
 
 namespace keltraWorks {
+
+namespace {
+
+// The titles the track-name pictures show, one UTF-8 line each, for the
+// player's media controls.
+bool writeTrackNames(const std::string& folder, std::string* error) {
+    const std::string path = folder + "/" + TrackNamesFile;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    for (const SectionStyle& style : sectionStyles()) {
+        out << style.score.title << '\n';
+    }
+    out.close();
+    if (!out) {
+        *error = "cannot write \"" + path + "\"";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
 
 bool packArchive(const std::string& folder, const std::vector<std::string>& names,
                  std::string* error) {
@@ -42,7 +63,12 @@ bool writeContent(const ContentOptions& options, std::string* error) {
         pictures = std::thread([&] {
             const auto start = std::chrono::steady_clock::now();
             picturesOk = writePictures(options.folder, &written, &pictureError) &&
-                         packArchive(options.folder, written, &pictureError);
+                         writeTrackNames(options.folder, &pictureError);
+            if (picturesOk) {
+                std::vector<std::string> packed = written;
+                packed.push_back(TrackNamesFile);
+                picturesOk = packArchive(options.folder, packed, &pictureError);
+            }
             pictureSeconds =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         });

@@ -1,8 +1,8 @@
 // Writes a complete content folder, the one the player starts in:
-// <folder>/data/... (the loose pictures), <folder>/data.zuo (the same files
-// packed with the archive writer, so both of the player's loading paths have
-// the same data) and <folder>/glint.mp3. Blocking; one caller at a time per
-// folder.
+// <folder>/data/... (the loose pictures and data/tracks.txt, the track
+// titles), <folder>/data.zuo (the same files packed with the archive writer,
+// so both of the player's loading paths have the same data) and
+// <folder>/glint.mp3. Blocking; one caller at a time per folder.
 #pragma once
 
 #include "tools/content/section_style.h"
@@ -11,6 +11,9 @@
 #include <vector>
 
 namespace keltraWorks {
+
+// The track titles, one UTF-8 line per track, in track order.
+constexpr const char* TrackNamesFile = "data/tracks.txt";
 
 struct ContentOptions {
     std::string folder = "content";

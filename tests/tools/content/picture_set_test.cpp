@@ -224,6 +224,13 @@ TEST_F(Pictures, ArchiveHoldsTheSameFilesUnderTheSameNames) {
         EXPECT_TRUE(packed == loose);
     }
     EXPECT_EQ(Vfs::fileSize("data/missing.png"), 0);
+    // Beside them, as text, the titles the track names show.
+    std::string titles;
+    for (const SectionStyle& style : sectionStyles()) {
+        titles += style.score.title + "\n";
+    }
+    EXPECT_EQ(glintTest::readFile(folder->path(TrackNamesFile)), titles);
+    EXPECT_EQ(Vfs::fileSize(TrackNamesFile), int(titles.size()));
     Vfs::unmount();
 }
 
