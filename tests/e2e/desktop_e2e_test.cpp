@@ -1,7 +1,8 @@
 // The real player's command line, end signals, media controls and keys, under
 // a private dbus-run-session: MPRIS is driven with dbus-send and watched with
-// dbus-monitor; keys pressed through the outside driver are read back over MPRIS. The short
-// test content names its tracks in data/tracks.txt and reaches track 1 only.
+// dbus-monitor; keys pressed through the outside driver are read back over
+// MPRIS. The short test content names its tracks in data/tracks.txt and
+// reaches track 1 only.
 #include "tests/e2e/player_run.h"
 
 #include <gtest/gtest.h>
