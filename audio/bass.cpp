@@ -32,6 +32,7 @@ constexpr int KeepPan = -101;
 struct Library {
     Mixer mixer;
     std::unique_ptr<AudioDevice> device;
+    int channelLocks = 0; // BASS_ChannelLock holds not yet let go
 };
 
 Library* library = nullptr;
@@ -175,6 +176,20 @@ BOOL BASS_ChannelStop(DWORD handle) {
     }
     DeviceLock lock(*library->device);
     stream->stop();
+    return 1;
+}
+
+BOOL BASS_ChannelLock(DWORD handle, BOOL lock) {
+    if (findStream(handle) == nullptr || (!lock && library->channelLocks == 0)) {
+        return 0;
+    }
+    if (lock) {
+        library->device->lock();
+        ++library->channelLocks;
+    } else {
+        --library->channelLocks;
+        library->device->unlock();
+    }
     return 1;
 }
 
