@@ -9,6 +9,7 @@ packages=(
   libsdl2-dev libx11-dev libxrandr-dev libglu1-mesa-dev libgl1-mesa-dri libegl1
   libdevil-dev libfreetype-dev libfontconfig-dev fonts-liberation
   libfltk1.3-dev libmpg123-dev libmp3lame-dev libcairo2-dev libpulse-dev
+  pulseaudio pulseaudio-utils sox # a private sound server for the tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
   xfonts-base # core X fonts: SDL draws its message box with them
