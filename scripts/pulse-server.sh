@@ -50,6 +50,7 @@ EOF
     [ -S "$dir/setup" ] && break
     sleep 0.05
   done
+  echo "$(date +%s.%N) setup socket after $i" >>"$dir/server.log"
   setup=(env PULSE_SERVER="unix:$dir/setup" PULSE_COOKIE="$dir/client-cookie"
     PULSE_CLIENTCONFIG="$dir/client.conf" XDG_CONFIG_HOME="$dir/config")
   "${setup[@]}" parec --device=glint.monitor --latency-msec=20 </dev/null >/dev/null 2>&1 &
@@ -59,6 +60,7 @@ EOF
     [ -n "$lat" ] && [ "$lat" -lt 100000 ] && break
     sleep 0.05
   done
+  echo "$(date +%s.%N) settled after $i: $lat" >>"$dir/server.log"
   "${setup[@]}" pactl load-module module-native-protocol-unix socket="$dir/native" \
     auth-anonymous=1 >/dev/null || { echo "pulse-server: no server in $dir" >&2; return 1; }
 }
@@ -72,6 +74,7 @@ stop() {
       kill -0 "$pid" 2>/dev/null || break
       sleep 0.05
     done
+    echo "$(date +%s.%N) $name stopped after $i" >>"$dir/server.log"
     kill -9 "$pid" 2>/dev/null
     rm -f "$dir/$name.pid"
   done
@@ -89,7 +92,10 @@ run)
   # the server.
   unset SDL_AUDIODRIVER
   "$@"
-  exit $?
+  status=$?
+  # The server's own log tells what it saw when something failed.
+  [ $status -eq 0 ] || sed 's/^/pulse-server: /' "$dir/server.log" >&2
+  exit $status
   ;;
 start) start "$2" ;;
 stop) stop "$2" ;;
