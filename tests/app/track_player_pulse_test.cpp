@@ -27,12 +27,6 @@ void sleepSeconds(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
-// The heard position, read every few milliseconds while the music plays.
-struct Reading {
-    uint64_t ns;
-    double seconds;
-};
-
 class TrackPlayerPulse : public ::testing::Test {
   protected:
     // 8 s of noise over a tone (every window unlike any other), with loud
@@ -82,22 +76,14 @@ class TrackPlayerPulse : public ::testing::Test {
         player.play();
     }
     // Reads the heard position every 2 ms for `seconds`.
-    std::vector<Reading> follow(double seconds) {
-        std::vector<Reading> readings;
+    std::vector<HeardReading> follow(double seconds) {
+        std::vector<HeardReading> readings;
         const uint64_t end = SinkMonitor::nowNs() + static_cast<uint64_t>(seconds * 1e9);
         while (SinkMonitor::nowNs() < end) {
             readings.push_back({SinkMonitor::nowNs(), player.elapsedSeconds()});
             sleepSeconds(0.002);
         }
         return readings;
-    }
-    // The heard position at `ns`, from the nearest reading (it moves at the
-    // pace of the clock while the music plays).
-    static double heardAt(const std::vector<Reading>& readings, uint64_t ns) {
-        auto nearest = std::min_element(readings.begin(), readings.end(), [&](auto& a, auto& b) {
-            return std::llabs(int64_t(a.ns - ns)) < std::llabs(int64_t(b.ns - ns));
-        });
-        return nearest->seconds + (double(int64_t(ns - nearest->ns)) * 1e-9);
     }
     // The music frame the recorded frame `at` holds, searched near `guess`
     // seconds; -1 when nothing there matches.
@@ -138,7 +124,7 @@ TEST_F(TrackPlayerPulse, TheSinkReceivesTheDecodedMusic) {
 
 TEST_F(TrackPlayerPulse, HeardPositionAgreesWithTheMonitorWithin5ms) {
     playFrom(1.0f);
-    const std::vector<Reading> readings = follow(2.0);
+    const std::vector<HeardReading> readings = follow(2.0);
     monitor.stop();
     const std::vector<float> recorded = monitor.samples();
     // One match fixes every recorded frame's place in the music: the
@@ -146,13 +132,8 @@ TEST_F(TrackPlayerPulse, HeardPositionAgreesWithTheMonitorWithin5ms) {
     const int64_t anchor = static_cast<int64_t>(recorded.size() / 2) - Rate / 2;
     const int64_t anchorMusic = musicFrameOf(recorded, anchor, 2.5, 0.8);
     ASSERT_GE(anchorMusic, 0);
-    std::vector<double> offsetsMs;
-    for (const SinkMonitor::Arrival& a : monitor.arrivals()) {
-        const double music = double(anchorMusic + a.frame - anchor) / Rate;
-        if (music > 1.3 && a.ns < readings.back().ns) {
-            offsetsMs.push_back((heardAt(readings, a.ns) - music) * 1000.0);
-        }
-    }
+    std::vector<double> offsetsMs =
+        heardMinusMonitorMs(readings, monitor.arrivals(), anchor, anchorMusic, 1.3);
     ASSERT_GE(offsetsMs.size(), 100u);
     std::nth_element(offsetsMs.begin(), offsetsMs.begin() + offsetsMs.size() / 2, offsetsMs.end());
     EXPECT_LE(std::fabs(offsetsMs[offsetsMs.size() / 2]), 5.0);
@@ -173,7 +154,7 @@ TEST_F(TrackPlayerPulse, ServerRestartKeepsTheClockAndBringsTheSoundBack) {
     ASSERT_TRUE(SinkMonitor::server("start"));
     const uint64_t backAt = SinkMonitor::nowNs();
     ASSERT_TRUE(monitor.start());
-    const std::vector<Reading> readings = follow(3.5);
+    const std::vector<HeardReading> readings = follow(3.5);
     monitor.stop();
     const std::vector<float> recorded = monitor.samples();
     const std::vector<SinkMonitor::Arrival> arrivals = monitor.arrivals();

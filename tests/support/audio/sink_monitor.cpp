@@ -98,6 +98,27 @@ bool SinkMonitor::server(const std::string& command) {
     return std::system(line.c_str()) == 0;
 }
 
+double heardAt(const std::vector<HeardReading>& readings, uint64_t ns) {
+    auto gap = [ns](const HeardReading& r) { return std::llabs(static_cast<int64_t>(r.ns - ns)); };
+    auto nearest = std::min_element(readings.begin(), readings.end(),
+                                    [&](auto& a, auto& b) { return gap(a) < gap(b); });
+    return nearest->seconds + static_cast<double>(static_cast<int64_t>(ns - nearest->ns)) * 1e-9;
+}
+
+std::vector<double> heardMinusMonitorMs(const std::vector<HeardReading>& readings,
+                                        const std::vector<SinkMonitor::Arrival>& arrivals,
+                                        int64_t anchor, int64_t anchorMusic, double fromSeconds) {
+    std::vector<double> offsets;
+    for (const SinkMonitor::Arrival& a : arrivals) {
+        const double music =
+            static_cast<double>(anchorMusic + a.frame - anchor) / SinkMonitor::Rate;
+        if (music >= fromSeconds && !readings.empty() && a.ns < readings.back().ns) {
+            offsets.push_back((heardAt(readings, a.ns) - music) * 1000.0);
+        }
+    }
+    return offsets;
+}
+
 int64_t locateInMusic(const std::vector<float>& music, const float* recorded, int frames,
                       int64_t from, int64_t to) {
     from = std::max<int64_t>(from, 0);

@@ -58,6 +58,22 @@ class SinkMonitor {
     std::vector<Arrival> reads;
 };
 
+// The heard position read at a moment while the music plays.
+struct HeardReading {
+    uint64_t ns;
+    double seconds;
+};
+// The heard position at `ns`, from the nearest reading (it moves at the
+// clock's pace while the music plays).
+double heardAt(const std::vector<HeardReading>& readings, uint64_t ns);
+// For each arrival from `fromSeconds` of music on, while the readings last:
+// the heard position at its arrival minus the music time of its first
+// frame, in ms. Recorded frame `anchor` holds music frame `anchorMusic`
+// (the recording runs on without a gap).
+std::vector<double> heardMinusMonitorMs(const std::vector<HeardReading>& readings,
+                                        const std::vector<SinkMonitor::Arrival>& arrivals,
+                                        int64_t anchor, int64_t anchorMusic, double fromSeconds);
+
 // The first frame of the best match of `frames` frames of `recorded`
 // (channel 0 of interleaved stereo) within `music` (channel 0 of
 // interleaved stereo), searched at whole frames from..to; -1 when the best
