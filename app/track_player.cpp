@@ -4,7 +4,9 @@
 
 TrackPlayer trackPlayer;
 
-void TrackPlayer::prepare() { BASS_StreamPrepareFile(MusicFile, BASS_SAMPLE_FLOAT); }
+void TrackPlayer::prepare() {
+    BASS_StreamPrepareFile(MusicFile, BASS_SAMPLE_FLOAT);
+}
 
 bool TrackPlayer::open() {
     if (handle != 0) {
@@ -61,11 +63,14 @@ void TrackPlayer::resume() {
 }
 
 void TrackPlayer::stop() {
-    // Restarting between two stops rewinds to the start; the library fades
-    // the old sound out and never lets the start be heard.
+    // Restarting between two stops rewinds to the start. Held under one
+    // lock, no buffer is rendered between the three calls: the old sound
+    // fades out, nothing of the start is heard and the position is 0.
+    BASS_ChannelLock(handle, 1);
     BASS_ChannelStop(handle);
     BASS_ChannelPlay(handle, 1);
     BASS_ChannelStop(handle);
+    BASS_ChannelLock(handle, 0);
     current = 0;
 }
 

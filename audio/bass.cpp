@@ -1,9 +1,9 @@
-// The library's C calls: argument checks, the handle table and the device
+// The library's C calls: argument checks, the handle table and the output
 // lock around each stream operation. The state lives in one process-wide
 // Library made by BASS_Init and destroyed by BASS_Free.
 #include "audio/bass.h"
 
-#include "audio/audio_device.h"
+#include "audio/audio_output.h"
 #include "audio/byte_source.h"
 #include "audio/decoder_ahead.h"
 #include "audio/mixer.h"
@@ -12,11 +12,12 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 
-using keltraWorks::AudioDevice;
+using keltraWorks::AudioOutput;
 using keltraWorks::DeviceLock;
 using keltraWorks::Mixer;
 using keltraWorks::Stream;
@@ -29,15 +30,31 @@ constexpr int MinRate = 8000;
 constexpr int MaxRate = 192000;
 constexpr int KeepPan = -101;
 
+constexpr uint64_t DebugEveryNs = 1000000000;
+
 struct Library {
     Mixer mixer;
-    std::unique_ptr<AudioDevice> device;
+    std::unique_ptr<AudioOutput> output;
+    int channelLocks = 0; // BASS_ChannelLock holds not yet let go
+    bool debug = false;   // GLINT_AUDIO_DEBUG asks for the output's line
+    uint64_t debugNs = 0;
+    std::string debugLine;
 };
 
 Library* library = nullptr;
 
-void renderAll(void* user, float* out, int frames, uint64_t nowNs) {
-    static_cast<Mixer*>(user)->mix(out, frames, nowNs);
+// With GLINT_AUDIO_DEBUG set (and not "0"), the output's line on stderr
+// when it first opens and whenever it changes, looked at once a second.
+void debugOutput(uint64_t nowNs) {
+    if (!library->debug || nowNs - library->debugNs < DebugEveryNs) {
+        return;
+    }
+    library->debugNs = nowNs;
+    std::string line = library->output->describe();
+    if (line != library->debugLine) {
+        std::fprintf(stderr, "glint: audio: %s\n", line.c_str());
+        library->debugLine = line;
+    }
 }
 
 Stream* findStream(DWORD handle) {
@@ -58,13 +75,15 @@ BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* win, const void* dsgui
     }
     auto made = std::make_unique<Library>();
     std::string error;
-    made->device =
-        AudioDevice::open(device, static_cast<int>(freq), renderAll, &made->mixer, &error);
-    if (!made->device) {
+    made->output = AudioOutput::open(device, static_cast<int>(freq), made->mixer, &error);
+    if (!made->output) {
         std::fprintf(stderr, "glint: audio: cannot open the output device: %s\n", error.c_str());
         return 0;
     }
+    const char* debug = std::getenv("GLINT_AUDIO_DEBUG");
+    made->debug = debug != nullptr && *debug != '\0' && std::strcmp(debug, "0") != 0;
     library = made.release();
+    debugOutput(AudioOutput::nowNs());
     return 1;
 }
 
@@ -72,9 +91,9 @@ BOOL BASS_Free(void) {
     if (library == nullptr) {
         return 0;
     }
-    // Closing the device first: no callback runs once it is gone, so the
+    // Closing the output first: no callback runs once it is gone, so the
     // streams can go without the lock.
-    library->device.reset();
+    library->output.reset();
     library->mixer.takeAll();
     keltraWorks::DecoderAhead::clear();
     delete library;
@@ -106,8 +125,8 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD le
             return 0;
         }
     }
-    auto stream = std::make_unique<Stream>(std::move(decoder), library->device->rate());
-    DeviceLock lock(*library->device);
+    auto stream = std::make_unique<Stream>(std::move(decoder), library->output->rate());
+    DeviceLock lock(*library->output);
     return library->mixer.add(std::move(stream));
 }
 
@@ -125,7 +144,7 @@ BOOL BASS_StreamFree(HSTREAM handle) {
     }
     std::unique_ptr<Stream> gone;
     {
-        DeviceLock lock(*library->device);
+        DeviceLock lock(*library->output);
         gone = library->mixer.take(handle);
     }
     // Freed after the lock is let go: closing the decoder is not brief.
@@ -139,7 +158,7 @@ BOOL BASS_ChannelSetAttributes(DWORD handle, int freq, int volume, int pan) {
     if (stream == nullptr || (freq != -1 && freq != 0 && freq != stream->rate())) {
         return 0;
     }
-    DeviceLock lock(*library->device);
+    DeviceLock lock(*library->output);
     if (volume != -1) {
         stream->setVolume(static_cast<float>(volume) / 100.0f);
     }
@@ -154,7 +173,7 @@ BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) {
     if (stream == nullptr) {
         return 0;
     }
-    DeviceLock lock(*library->device);
+    DeviceLock lock(*library->output);
     stream->play(restart != 0);
     return 1;
 }
@@ -164,7 +183,7 @@ BOOL BASS_ChannelPause(DWORD handle) {
     if (stream == nullptr) {
         return 0;
     }
-    DeviceLock lock(*library->device);
+    DeviceLock lock(*library->output);
     return stream->pause() ? 1 : 0;
 }
 
@@ -173,8 +192,22 @@ BOOL BASS_ChannelStop(DWORD handle) {
     if (stream == nullptr) {
         return 0;
     }
-    DeviceLock lock(*library->device);
+    DeviceLock lock(*library->output);
     stream->stop();
+    return 1;
+}
+
+BOOL BASS_ChannelLock(DWORD handle, BOOL lock) {
+    if (findStream(handle) == nullptr || (!lock && library->channelLocks == 0)) {
+        return 0;
+    }
+    if (lock) {
+        library->output->lock();
+        ++library->channelLocks;
+    } else {
+        --library->channelLocks;
+        library->output->unlock();
+    }
     return 1;
 }
 
@@ -183,8 +216,8 @@ DWORD BASS_ChannelIsActive(DWORD handle) {
     if (stream == nullptr) {
         return BASS_ACTIVE_STOPPED;
     }
-    DeviceLock lock(*library->device);
-    switch (stream->state()) {
+    DeviceLock lock(*library->output);
+    switch (stream->heardState(AudioOutput::nowNs())) {
     case Stream::State::Playing:
         return BASS_ACTIVE_PLAYING;
     case Stream::State::Paused:
@@ -200,8 +233,10 @@ QWORD BASS_ChannelGetPosition(DWORD handle) {
     if (stream == nullptr) {
         return BadPosition;
     }
-    DeviceLock lock(*library->device);
-    return static_cast<QWORD>(stream->heardFrame(AudioDevice::nowNs())) * frameBytes(*stream);
+    const uint64_t now = AudioOutput::nowNs();
+    debugOutput(now);
+    DeviceLock lock(*library->output);
+    return static_cast<QWORD>(stream->heardFrame(now)) * frameBytes(*stream);
 }
 
 BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) {
@@ -213,7 +248,7 @@ BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) {
     if (frame > static_cast<QWORD>(stream->lengthFrames())) {
         return 0;
     }
-    DeviceLock lock(*library->device);
+    DeviceLock lock(*library->output);
     return stream->setFrame(static_cast<int64_t>(frame)) ? 1 : 0;
 }
 
@@ -261,8 +296,8 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
     // Copied under the lock into a buffer of our own, converted after.
     float heard[Stream::DataFrames * 2];
     {
-        DeviceLock lock(*library->device);
-        stream->copyHeard(heard, frames, AudioDevice::nowNs());
+        DeviceLock lock(*library->output);
+        stream->copyHeard(heard, frames, AudioOutput::nowNs());
     }
     int count = frames * channels;
     if (sampleBytes == 4) {

@@ -16,8 +16,10 @@
 // BASS_Free stops it and frees every stream still open. A stream owns its
 // open file (or borrows the caller's memory, which must outlive the stream).
 //
-// Threads: call everything from one thread. Inside, SDL's audio callback
-// thread decodes and mixes; the calls here take the device lock briefly.
+// Threads: call everything from one thread. Inside, the output's audio
+// thread decodes and mixes; the calls here take the output lock briefly.
+// BASS_ChannelLock holds that lock across several calls, so that they take
+// effect together, with no sound rendered in between.
 //
 // Link-time substitution: libraries that only call these functions do not
 // link an implementation; the program links `glint_audio`, tests link
@@ -92,6 +94,12 @@ BOOL BASS_ChannelPause(DWORD handle);
 // Stops with a short fade (no click); the position is kept. Play with
 // restart rewinds. 0 on a bad handle.
 BOOL BASS_ChannelStop(DWORD handle);
+// lock non-zero: holds the output lock until the same call with lock 0, so
+// that the calls made in between take effect as one step (no buffer is
+// rendered between them). Locks nest; each lock needs its unlock, before
+// BASS_StreamFree or BASS_Free. Hold it briefly: the sound waits meanwhile.
+// 0 on a bad handle or an unlock without a lock.
+BOOL BASS_ChannelLock(DWORD handle, BOOL lock);
 // BASS_ACTIVE_STOPPED (also after the last sample of the file has been
 // heard, and for a bad handle), _PLAYING or _PAUSED. _STALLED is never
 // reported: decoding keeps up inside the output callback.

@@ -73,8 +73,8 @@ void DecoderAhead::start(const std::string& path, bool floatSamples) {
             return;
         }
         auto source = ByteSource::openFile(p.path.c_str(), 0, 0, &error);
-        auto decoder = source ? Mp3Decoder::open(std::move(source), p.floatSamples, &error)
-                              : nullptr;
+        auto decoder =
+            source ? Mp3Decoder::open(std::move(source), p.floatSamples, &error) : nullptr;
         // A file replaced or rewritten while it was read is not trusted.
         if (decoder && identify(p.path, &after) && after == before) {
             p.identity = before;
@@ -95,6 +95,8 @@ std::unique_ptr<Mp3Decoder> DecoderAhead::take(const std::string& path, bool flo
     return std::move(p.decoder);
 }
 
-void DecoderAhead::clear() { prepared().clear(); }
+void DecoderAhead::clear() {
+    prepared().clear();
+}
 
 } // namespace keltraWorks

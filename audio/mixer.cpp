@@ -51,10 +51,18 @@ std::vector<std::unique_ptr<Stream>> Mixer::takeAll() {
     return all;
 }
 
-void Mixer::mix(float* out, int frames, uint64_t nowNs) {
+void Mixer::render(float* out, int frames, uint64_t heardNs) {
     for (Slot& slot : slots) {
         if (slot.stream) {
-            slot.stream->mixInto(out, frames, nowNs);
+            slot.stream->mixInto(out, frames, heardNs);
+        }
+    }
+}
+
+void Mixer::unheardLost(uint64_t nowNs) {
+    for (Slot& slot : slots) {
+        if (slot.stream) {
+            slot.stream->dropUnheard(nowNs);
         }
     }
 }

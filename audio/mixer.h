@@ -3,12 +3,13 @@
 //
 // Ownership: owns every stream added until it is taken out again.
 // Capacity: MaxStreams streams at once; the table never reallocates.
-// Threads: add/take change the table and need the device lock; the
+// Threads: add/take change the table and need the output lock; the
 // program's thread may look streams up without the lock (only it changes
-// the table). mix runs on the audio callback with the lock held and never
-// blocks or allocates.
+// the table). render and unheardLost run on the output's audio thread with
+// the lock held and never block or allocate.
 #pragma once
 
+#include "audio/audio_output.h"
 #include "audio/stream.h"
 
 #include <array>
@@ -18,7 +19,7 @@
 
 namespace keltraWorks {
 
-class Mixer {
+class Mixer final : public AudioOutput::Client {
   public:
     static constexpr int MaxStreams = 64;
 
@@ -33,7 +34,9 @@ class Mixer {
     std::vector<std::unique_ptr<Stream>> takeAll();
 
     // Adds every stream's next `frames` stereo frames into out.
-    void mix(float* out, int frames, uint64_t nowNs);
+    void render(float* out, int frames, uint64_t heardNs) override;
+    // Every stream goes on from what is heard at nowNs.
+    void unheardLost(uint64_t nowNs) override;
 
   private:
     struct Slot {

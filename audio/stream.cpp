@@ -9,10 +9,12 @@ namespace keltraWorks {
 
 namespace {
 
-// Frames the ring must hold: the buffer being heard, the next one and its
-// fade, and the window copyHeard may read ahead of the heard frame.
-int ringFrames(double step) {
-    return static_cast<int>(std::ceil((2 * Stream::MaxChunk + Stream::FadeFrames) * step)) +
+// Frames the ring must hold: those rendered but not yet heard, the buffer
+// being rendered, the next one and its fade, and the window copyHeard may
+// read ahead of the heard frame.
+int ringFrames(double step, int rate) {
+    return static_cast<int>(std::ceil(Stream::MaxLatencySeconds * rate) +
+                            std::ceil((2 * Stream::MaxChunk + Stream::FadeFrames) * step)) +
            Stream::DataFrames + 64;
 }
 
@@ -25,7 +27,7 @@ int64_t floorFrame(double position) {
 Stream::Stream(std::unique_ptr<Mp3Decoder> mp3, int rateOfDevice)
     : decoder(std::move(mp3)), deviceRate(rateOfDevice),
       step(static_cast<double>(decoder->rate()) / rateOfDevice),
-      ring(ringFrames(step), decoder->channels()), scratch(2 * MaxChunk, 0.0f) {
+      ring(ringFrames(step, decoder->rate()), decoder->channels()), scratch(2 * MaxChunk, 0.0f) {
     ring.reset(0);
     heard.freeze(0.0);
 }
@@ -35,6 +37,7 @@ void Stream::play(bool restart) {
         setFrame(0);
     }
     playState = State::Playing;
+    endedNaturally = false;
 }
 
 bool Stream::pause() {
@@ -42,11 +45,17 @@ bool Stream::pause() {
         return false;
     }
     playState = State::Paused;
+    endedNaturally = false;
     return true;
 }
 
 void Stream::stop() {
     playState = State::Stopped;
+    endedNaturally = false;
+}
+
+Stream::State Stream::heardState(uint64_t nowNs) const {
+    return endedNaturally && nowNs < endHeardNs ? State::Playing : playState;
 }
 
 int64_t Stream::heardFrame(uint64_t nowNs) const {
@@ -61,6 +70,7 @@ bool Stream::setFrame(int64_t frame) {
     // one from now on.
     seekPending = true;
     seekTarget = frame;
+    endedNaturally = false;
     heard.freeze(static_cast<double>(frame));
     return true;
 }
@@ -75,19 +85,39 @@ void Stream::setPan(float balance) {
 
 void Stream::copyHeard(float* out, int frames, uint64_t nowNs) const {
     frames = std::min(frames, DataFrames);
-    if (playState != State::Playing || seekPending) {
+    if (heardState(nowNs) != State::Playing || seekPending) {
         std::fill(out, out + static_cast<size_t>(frames) * channels(), 0.0f);
         return;
     }
     ring.copy(heardFrame(nowNs), frames, out);
 }
 
-void Stream::mixInto(float* out, int frames, uint64_t nowNs) {
+void Stream::dropUnheard(uint64_t nowNs) {
+    if (seekPending) {
+        return; // the position already stands at the seek's target
+    }
+    const double at =
+        std::clamp(heard.positionAt(nowNs, deviceRate), 0.0, static_cast<double>(lengthFrames()));
+    heard.freeze(at);
+    if (endedNaturally && nowNs < endHeardNs) {
+        playState = State::Playing; // the end was never heard: play up to it
+    }
+    endedNaturally = false;
+    audible = false;
+    if (floorFrame(at) > ring.begin()) {
+        readPos = at;
+    } else {
+        seekPending = true;
+        seekTarget = floorFrame(at);
+    }
+}
+
+void Stream::mixInto(float* out, int frames, uint64_t heardNs) {
     bool wantSound = playState == State::Playing;
     if (audible && (seekPending || !wantSound)) {
         // After a seek the position already reads as the target; the old
         // sound only fades out.
-        fadeOutInto(out, std::min(frames, FadeFrames), nowNs, !seekPending);
+        fadeOutInto(out, std::min(frames, FadeFrames), heardNs, !seekPending);
     }
     if (seekPending) {
         seekPending = false;
@@ -96,7 +126,7 @@ void Stream::mixInto(float* out, int frames, uint64_t nowNs) {
         readPos = static_cast<double>(seekTarget);
     }
     if (wantSound) {
-        renderInto(out, frames, nowNs);
+        renderInto(out, frames, heardNs);
     }
 }
 
@@ -110,7 +140,7 @@ void Stream::decodeUpTo(int64_t frame) {
     }
 }
 
-void Stream::fadeOutInto(float* out, int frames, uint64_t nowNs, bool marksPosition) {
+void Stream::fadeOutInto(float* out, int frames, uint64_t heardNs, bool marksPosition) {
     decodeUpTo(floorFrame(readPos + frames * step) + 2);
     int got =
         resampleToStereo(ring, channels(), readPos, step, frames, lengthFrames(), scratch.data());
@@ -120,21 +150,23 @@ void Stream::fadeOutInto(float* out, int frames, uint64_t nowNs, bool marksPosit
         out[2 * j + 1] += scratch[2 * j + 1] * appliedRight * fade;
     }
     if (marksPosition) {
-        heard.mark(readPos, got, step, nowNs);
+        heard.mark(readPos, got, step, heardNs);
     }
     readPos += got * step;
     audible = false;
 }
 
-void Stream::renderInto(float* out, int frames, uint64_t nowNs) {
-    // Pass 1: the natural end. Everything handed over before has been heard
-    // by the time the device asks again, so the stream stops now.
+void Stream::renderInto(float* out, int frames, uint64_t heardNs) {
+    // Pass 1: the natural end. Nothing is left to render; the stream is
+    // heard playing until the buffers before this one have been heard.
     int64_t next = floorFrame(readPos);
     if (next >= lengthFrames() || (decoder->atEnd() && next >= ring.end())) {
         playState = State::Stopped;
         audible = false;
         readPos = static_cast<double>(std::min(next, lengthFrames()));
-        heard.freeze(readPos);
+        heard.mark(readPos, 0, step, heardNs);
+        endedNaturally = true;
+        endHeardNs = heardNs;
         return;
     }
 
@@ -160,7 +192,7 @@ void Stream::renderInto(float* out, int frames, uint64_t nowNs) {
     appliedRight = targetRight;
 
     // Pass 4: the position heard follows this buffer from its hand-over.
-    heard.mark(readPos, got, step, nowNs);
+    heard.mark(readPos, got, step, heardNs);
     readPos += got * step;
     audible = got == frames;
 }

@@ -1,23 +1,26 @@
 // One playing MP3 stream: its play state, the frames decoded around the
-// position being heard, and its share of each device buffer.
+// position being heard, and its share of each output buffer.
 //
 // Sound: the stream is rendered to stereo at the device rate (linear
-// resampling when the file's rate differs) and added into the device's
+// resampling when the file's rate differs) and added into the output's
 // mix with its volume and pan. Every break in the sound (pause, stop, seek,
 // restart) fades the old sound out over FadeFrames device frames taken from
 // frames already decoded ahead, and new sound fades in, so nothing clicks.
 // Pause and stop keep the position where that fade ends: play continues
-// exactly there. The natural end of the file stops the stream once its last
-// frame has been handed over and heard.
+// exactly there. Each buffer is stamped with the moment it is heard, which
+// the output's latency puts later than its rendering: the position, the
+// frames copyHeard gives and the natural end all follow that moment. The
+// natural end stops rendering once the last frame has been handed over;
+// heardState() reports the stream playing until that frame has been heard.
 //
 // Ownership: owns its decoder (and so the file) and its buffers, all made
-// by create(); nothing is allocated afterwards.
+// by the constructor; nothing is allocated afterwards.
 // Units: frames at the stream's own rate, absolute from the file's start;
 // device frames at the device rate; time in nanoseconds (monotonic).
 // Threads: the format queries are constant and safe anywhere. Everything
-// else runs on the program's thread holding the device lock, or on the
-// audio callback (mixInto), which SDL runs with that lock held. mixInto
-// never blocks, allocates, opens files or prints.
+// else runs on the program's thread holding the output lock, or on the
+// output's audio thread (mixInto, dropUnheard), which runs with that lock
+// held. mixInto and dropUnheard never block, allocate, open files or print.
 #pragma once
 
 #include "audio/heard_position.h"
@@ -38,6 +41,9 @@ class Stream {
     static constexpr int MaxChunk = 1024;
     // The most frames per channel copyHeard returns.
     static constexpr int DataFrames = 2048;
+    // The longest latency the decoded frames are kept for: behind it the
+    // heard window reads zeros and a lost output restarts with a seek.
+    static constexpr double MaxLatencySeconds = 1.0;
 
     enum class State { Stopped, Playing, Paused };
 
@@ -57,7 +63,11 @@ class Stream {
     // Pauses a playing stream; false (and nothing changes) otherwise.
     bool pause();
     void stop();
+    // What the stream does: stopped at the natural end as soon as the last
+    // frame has been handed over.
     State state() const { return playState; }
+    // What is heard at nowNs: playing until the last frame has been heard.
+    State heardState(uint64_t nowNs) const;
     // The frame being heard at nowNs, 0..lengthFrames().
     int64_t heardFrame(uint64_t nowNs) const;
     // Moves to the exact frame, keeping the play state; false beyond the end.
@@ -70,14 +80,17 @@ class Stream {
     // stream is not playing and for frames not decoded.
     void copyHeard(float* out, int frames, uint64_t nowNs) const;
 
-    // Audio callback: adds this stream's next `frames` (<= MaxChunk) device
-    // frames (stereo, interleaved) into out, handed over at nowNs.
-    void mixInto(float* out, int frames, uint64_t nowNs);
+    // Audio thread: adds this stream's next `frames` (<= MaxChunk) device
+    // frames (stereo, interleaved) into out, heard from heardNs on.
+    void mixInto(float* out, int frames, uint64_t heardNs);
+    // Audio thread: the output lost what it had queued; the position stands
+    // at what was heard at nowNs and rendering continues from there.
+    void dropUnheard(uint64_t nowNs);
 
   private:
     void decodeUpTo(int64_t frame);
-    void fadeOutInto(float* out, int frames, uint64_t nowNs, bool marksPosition);
-    void renderInto(float* out, int frames, uint64_t nowNs);
+    void fadeOutInto(float* out, int frames, uint64_t heardNs, bool marksPosition);
+    void renderInto(float* out, int frames, uint64_t heardNs);
 
     std::unique_ptr<Mp3Decoder> decoder;
     int deviceRate;
@@ -88,8 +101,10 @@ class Stream {
     State playState = State::Stopped;
     bool seekPending = false;
     int64_t seekTarget = 0;
-    double readPos = 0.0; // next stream position to render
-    bool audible = false; // the last buffer handed over ended in sound
+    double readPos = 0.0;        // next stream position to render
+    bool audible = false;        // the last buffer handed over ended in sound
+    bool endedNaturally = false; // stopped at the end, heard at endHeardNs
+    uint64_t endHeardNs = 0;
     HeardPosition heard;
 
     float volume = 1.0f;

@@ -185,6 +185,56 @@ def figures(text):
     return {m.group(1): float(m.group(2)) for m in re.finditer(r"^(\w+) (\S+)$", text, re.M)}
 
 
+def sound_server_rows(mpv, music, stages):
+    """Rows measured on a private PulseAudio (scripts/pulse-server.sh): the
+    heard position against the sink's monitor, a server restart until the
+    sound is back, and the audio path's CPU beside mpv's on that server."""
+    script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts",
+                          "pulse-server.sh")
+    if not shutil.which("pulseaudio"):
+        return [("sound server rows", "-", "pulseaudio not installed", "-", "MISSED")]
+    saved = dict(os.environ)
+    folder = tempfile.mkdtemp(prefix="glint-pulse.")
+    out = {}
+    try:
+        run(["bash", script, "start", folder])
+        # The library picks the server's output when no SDL driver is named.
+        os.environ.pop("SDL_AUDIODRIVER", None)
+        os.environ.update(line.split("=", 1) for line in
+                          run(["bash", script, "env", folder]).split("\n") if "=" in line)
+        out.update(figures(child_cpu([stages, "heard"], cwd=CONTENT)[2]))
+        out.update(figures(child_cpu([stages, "restart"], cwd=CONTENT)[2]))
+        _, cpu, _ = child_cpu([stages, "play", "10"], cwd=CONTENT)
+        out["audio_core"] = cpu / 10.3  # the driver also waits 0.3 s before
+        if mpv:
+            _, cpu, _ = child_cpu([mpv, "--no-config", "--no-video", "--ao=pulse", "--start=4092",
+                                   "--length=10", "--really-quiet", music])
+            out["mpv_core"] = cpu / 10.0
+    finally:
+        os.environ.clear()
+        os.environ.update(saved)
+        subprocess.run(["bash", script, "stop", folder])
+        shutil.rmtree(folder, ignore_errors=True)
+    log("sound server: " + " ".join("%s=%.3f" % kv for kv in sorted(out.items())))
+
+    def verdict(ok):
+        return "met" if ok else "MISSED"
+
+    nan = float("nan")
+    offset, latency = out.get("server_heard_offset_ms", nan), out.get("server_latency_ms", nan)
+    back = out.get("server_back_s", nan)
+    core, ref = out.get("audio_core", nan), out.get("mpv_core", nan)
+    return [
+        ("sound server: heard position vs sink monitor", "%.2f ms" % offset,
+         "latency the server reports %.1f ms" % latency, "<= 5 ms", verdict(abs(offset) <= 5)),
+        ("sound server: restart -> sound back", "%.2f s" % back, "-", "<= 2 s",
+         verdict(back <= 2)),
+        ("sound server: CPU of the audio path", "%.3f core" % core,
+         "mpv %.3f core" % ref if mpv else "mpv not installed", "<= 0.5 x reference",
+         verdict(not mpv or core <= 0.5 * ref)),
+    ]
+
+
 def main():
     mpv = shutil.which("mpv")
     music = os.path.join(CONTENT, "glint.mp3")
@@ -272,6 +322,7 @@ def main():
         m("storm_ms") <= 30)
     row("default content generation", "%.1f s" % m("content_s"), "-", "<= 45 s",
         m("content_s") <= 45)
+    rows.extend(sound_server_rows(mpv, music, stages))
 
     widths = [max(len(r[i]) for r in rows + [("Figure", "Measured", "Reference", "Target",
                                                "")]) for i in range(5)]

@@ -8,7 +8,8 @@ packages=(
   build-essential cmake pkg-config git
   libsdl2-dev libx11-dev libxrandr-dev libglu1-mesa-dev libgl1-mesa-dri libegl1
   libdevil-dev libfreetype-dev libfontconfig-dev fonts-liberation
-  libfltk1.3-dev libmpg123-dev libmp3lame-dev libcairo2-dev
+  libfltk1.3-dev libmpg123-dev libmp3lame-dev libcairo2-dev libpulse-dev
+  pulseaudio pulseaudio-utils sox # a private sound server for the tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   libsystemd-dev # sd-bus: the media controls on the session bus
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick

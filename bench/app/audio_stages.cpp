@@ -10,12 +10,19 @@
 //   audio_stages longrun   resident memory while seeking to each of the ten
 //                          tracks and mixing 60 s of each (10 minutes of
 //                          music, faster than real time), MiB
+// On the private sound server of scripts/pulse-server.sh (its environment):
+//   audio_stages heard     the heard position against the sink's monitor
+//                          recording, ms (median), beside the latency the
+//                          server reports for the stream, ms
+//   audio_stages restart   the server stopped for 1.5 s mid-play and started
+//                          again -> music in the monitor again, s
 #include "app/track_player.h"
 #include "audio/bass.h"
 #include "audio/byte_source.h"
 #include "audio/mp3_decoder.h"
 #include "audio/stream.h"
 #include "bench/support/process_figures.h"
+#include "tests/support/audio/sink_monitor.h"
 
 #include <algorithm>
 #include <chrono>
@@ -50,8 +57,9 @@ double median(std::vector<double> values) {
     return values.empty() ? -1.0 : values[values.size() / 2];
 }
 
+// The output is the library's choice from the environment: scripts/bench.sh
+// names SDL's dummy driver, the sound server's rows leave it unnamed.
 bool startPlayer() {
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
     if (!BASS_Init(-1, DeviceRate, 0, nullptr, nullptr)) {
         std::fprintf(stderr, "glint: bench: the audio library did not start\n");
         return false;
@@ -90,29 +98,27 @@ int next() {
     return 0;
 }
 
-// The music around `frame` as mono (left plus right), decoded apart from
-// the playing stream.
+// The music around `frame` as the player renders it (interleaved stereo),
+// decoded apart from the playing stream.
 std::vector<float> musicAround(int64_t frame, int before, int count) {
     std::string error;
     auto decoder = keltraWorks::Mp3Decoder::open(
         keltraWorks::ByteSource::openFile(TrackPlayer::MusicFile, 0, 0, &error), true, &error);
-    std::vector<float> mono;
+    std::vector<float> music;
     if (!decoder) {
-        return mono;
+        return music;
     }
     keltraWorks::Stream stream(std::move(decoder), DeviceRate);
     stream.setFrame(std::max<int64_t>(0, frame - before));
     stream.play(false);
     std::vector<float> out(2 * Period);
-    while (static_cast<int>(mono.size()) < count) {
+    while (static_cast<int>(music.size()) < 2 * count) {
         std::fill(out.begin(), out.end(), 0.0f);
         stream.mixInto(out.data(), Period, 0);
-        for (int i = 0; i < Period; ++i) {
-            mono.push_back(out[2 * i] + out[2 * i + 1]);
-        }
+        music.insert(music.end(), out.begin(), out.end());
     }
-    mono.resize(count);
-    return mono;
+    music.resize(static_cast<size_t>(2 * count));
+    return music;
 }
 
 int scope() {
@@ -151,7 +157,8 @@ int scope() {
         for (int lag = -search; lag <= search; ++lag) {
             double dot = 0, a = 0, b = 0;
             for (int f = 0; f < 1024; ++f) {
-                const double m = music[search + lag + f];
+                const size_t at = static_cast<size_t>(2 * (search + lag + f));
+                const double m = music[at] + music[at + 1];
                 dot += m * shown[f];
                 a += m * m;
                 b += static_cast<double>(shown[f]) * shown[f];
@@ -186,6 +193,112 @@ int play(double seconds) {
     sleepMs(seconds * 1000);
     const float music = trackPlayer.elapsedSeconds() - from;
     std::printf("play_core_percent %.2f\n", (cpuSeconds() - cpu) / music * 100.0);
+    trackPlayer.close();
+    BASS_Free();
+    return 0;
+}
+
+// The stream's latency as the server reports it (buffer plus sink), ms.
+double serverLatencyMs() {
+    std::FILE* listing = popen("pactl list sink-inputs", "r");
+    double total = 0.0;
+    char line[256];
+    while (listing != nullptr && std::fgets(line, sizeof line, listing) != nullptr) {
+        double usec = 0.0;
+        if (std::sscanf(line, " Buffer Latency: %lf usec", &usec) == 1 ||
+            std::sscanf(line, " Sink Latency: %lf usec", &usec) == 1) {
+            total += usec / 1000.0;
+        }
+    }
+    if (listing != nullptr) {
+        pclose(listing);
+    }
+    return total;
+}
+
+uint64_t monotonicNs() {
+    return glintTest::SinkMonitor::nowNs();
+}
+
+std::vector<glintTest::HeardReading> followHeard(double seconds) {
+    std::vector<glintTest::HeardReading> readings;
+    const uint64_t end = monotonicNs() + static_cast<uint64_t>(seconds * 1e9);
+    while (monotonicNs() < end) {
+        readings.push_back({monotonicNs(), trackPlayer.elapsedSeconds()});
+        sleepMs(2);
+    }
+    return readings;
+}
+
+int heard() {
+    glintTest::SinkMonitor monitor;
+    if (!startPlayer() || !monitor.start()) {
+        return 1;
+    }
+    trackPlayer.nextTrack(); // 1234 s, well into the music
+    trackPlayer.play();
+    sleepMs(500);
+    const double latency = serverLatencyMs();
+    const auto readings = followHeard(3.0);
+    monitor.stop();
+    const std::vector<float> recorded = monitor.samples();
+    // One match fixes every recorded frame's place in the music.
+    const int64_t anchor = static_cast<int64_t>(recorded.size() / 2) - DeviceRate;
+    const auto guess = static_cast<int64_t>(
+        glintTest::heardAt(readings, readings.back().ns - 1000000000ull) * DeviceRate);
+    const int search = DeviceRate / 2;
+    std::vector<float> music = musicAround(guess, search, 2 * search + 2048);
+    const int64_t found =
+        anchor >= 0
+            ? glintTest::locateInMusic(music, recorded.data() + 2 * anchor, 2048, 0, 2 * search)
+            : -1;
+    if (found < 0) {
+        std::fprintf(stderr, "glint: bench: the music is not in the sink's monitor\n");
+        return 1;
+    }
+    std::vector<double> offsets = glintTest::heardMinusMonitorMs(
+        readings, monitor.arrivals(), anchor, guess - search + found, 1234.3);
+    std::printf("server_heard_offset_ms %.2f\n", median(offsets));
+    std::printf("server_heard_matched %zu\n", offsets.size());
+    std::printf("server_latency_ms %.2f\n", latency);
+    trackPlayer.close();
+    BASS_Free();
+    return 0;
+}
+
+int restart() {
+    glintTest::SinkMonitor monitor;
+    if (!startPlayer()) {
+        return 1;
+    }
+    trackPlayer.nextTrack();
+    trackPlayer.play();
+    sleepMs(500);
+    if (!glintTest::SinkMonitor::server("stop")) {
+        return 1;
+    }
+    sleepMs(1500);
+    if (!glintTest::SinkMonitor::server("start") || !monitor.start()) {
+        return 1;
+    }
+    const uint64_t back = monotonicNs();
+    double waited = -1.0;
+    while (waited < 0 && monotonicNs() - back < 5000000000ull) {
+        sleepMs(5);
+        const std::vector<float> recorded = monitor.samples();
+        for (const auto& a : monitor.arrivals()) {
+            const size_t from = static_cast<size_t>(2 * a.frame);
+            if (from + 512 <= recorded.size() &&
+                std::any_of(recorded.begin() + static_cast<long>(from),
+                            recorded.begin() + static_cast<long>(from + 512),
+                            [](float v) { return std::fabs(v) > 0.01f; })) {
+                waited = static_cast<double>(a.ns - back) * 1e-9;
+                break;
+            }
+        }
+    }
+    monitor.stop();
+    std::printf("server_back_s %.3f\n", waited < 0 ? 99.0 : waited);
     trackPlayer.close();
     BASS_Free();
     return 0;
@@ -233,6 +346,12 @@ int main(int argc, char** argv) {
     if (what == "longrun") {
         return longrun();
     }
-    std::fprintf(stderr, "usage: audio_stages next|scope|play SECONDS|longrun\n");
+    if (what == "heard") {
+        return heard();
+    }
+    if (what == "restart") {
+        return restart();
+    }
+    std::fprintf(stderr, "usage: audio_stages next|scope|play SECONDS|longrun|heard|restart\n");
     return 2;
 }

@@ -86,7 +86,8 @@ TEST_F(TimeDisplay, EndOfMusicStopsRewindsAndShowsTheFirstTrack) {
     // reads follow.
     EXPECT_EQ(audio.callNames(),
               (std::vector<std::string>{"BASS_ChannelGetPosition", "BASS_ChannelBytes2Seconds",
-                                        "BASS_ChannelStop", "BASS_ChannelPlay", "BASS_ChannelStop",
+                                        "BASS_ChannelLock", "BASS_ChannelStop", "BASS_ChannelPlay",
+                                        "BASS_ChannelStop", "BASS_ChannelLock",
                                         "BASS_ChannelGetInfo", "BASS_ChannelGetData"}));
     // 1024 float frames of the two channels.
     EXPECT_EQ(audio.callTexts().back(),

@@ -134,8 +134,9 @@ TEST_F(TrackPlayerTest, StopRewindsQuietlyAndGoesBackToTheFirstTrack) {
     rec.clearCalls();
     player.stop();
     EXPECT_EQ(rec.callTexts(),
-              (Calls{"BASS_ChannelStop(" + h() + ")", "BASS_ChannelPlay(" + h() + ",1)",
-                     "BASS_ChannelStop(" + h() + ")"}));
+              (Calls{"BASS_ChannelLock(" + h() + ",1)", "BASS_ChannelStop(" + h() + ")",
+                     "BASS_ChannelPlay(" + h() + ",1)", "BASS_ChannelStop(" + h() + ")",
+                     "BASS_ChannelLock(" + h() + ",0)"}));
     EXPECT_EQ(player.currentTrack(), 0);
     EXPECT_EQ(rec.stream(player.stream()).state, DWORD{BASS_ACTIVE_STOPPED});
     EXPECT_EQ(rec.stream(player.stream()).positionBytes, 0u);

@@ -90,6 +90,7 @@ TEST_F(Bass, BadHandlesFailHarmlessly) {
         EXPECT_EQ(BASS_ChannelPlay(h, 1), 0);
         EXPECT_EQ(BASS_ChannelPause(h), 0);
         EXPECT_EQ(BASS_ChannelStop(h), 0);
+        EXPECT_EQ(BASS_ChannelLock(h, 1), 0);
         EXPECT_EQ(BASS_ChannelIsActive(h), DWORD{BASS_ACTIVE_STOPPED});
         EXPECT_EQ(BASS_ChannelGetPosition(h), BadPosition);
         EXPECT_EQ(BASS_ChannelSetPosition(h, 0), 0);
@@ -205,10 +206,13 @@ TEST_F(Bass, StopKeepsThePositionAndRestartRewinds) {
     EXPECT_EQ(BASS_ChannelPlay(h, 1), 1);
     EXPECT_LT(BASS_ChannelGetPosition(h), stopped);
     EXPECT_EQ(BASS_ChannelIsActive(h), DWORD{BASS_ACTIVE_PLAYING});
-    // Stop, restart, stop: stopped at the beginning.
+    // Stop, restart, stop as one step: stopped at the beginning.
+    EXPECT_EQ(BASS_ChannelLock(h, 1), 1);
     BASS_ChannelStop(h);
     BASS_ChannelPlay(h, 1);
     BASS_ChannelStop(h);
+    EXPECT_EQ(BASS_ChannelLock(h, 0), 1);
+    EXPECT_EQ(BASS_ChannelLock(h, 0), 0) << "no lock left to let go";
     EXPECT_EQ(BASS_ChannelGetPosition(h), 0u);
     pauseFor(60);
     EXPECT_EQ(BASS_ChannelGetPosition(h), 0u);

@@ -9,7 +9,7 @@
 // header frame joins like that). GLINT_SOAK_MUSIC may name another
 // "glint.mp3" instead, such as the generated content's.
 #include "app/track_player.h"
-#include "audio/audio_device.h"
+#include "audio/audio_output.h"
 #include "tests/support/audio/mp3_fixture.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +37,7 @@ constexpr int MusicRate = 16000;
 constexpr double MusicSeconds = 5925.0;
 // One device period: how far the heard position may be from a reckoning
 // made with the time that passed (the position moves in hand-overs).
-constexpr double PeriodSeconds = double(keltraWorks::AudioDevice::PeriodFrames) / 44100.0;
+constexpr double PeriodSeconds = double(keltraWorks::AudioOutput::PeriodFrames) / 44100.0;
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();

@@ -179,8 +179,7 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD le
 
 BOOL BASS_StreamPrepareFile(const char* file, DWORD flags) {
     if (AudioRecorder* rec = AudioRecorder::current()) {
-        rec->record("BASS_StreamPrepareFile",
-                    fmt("\"%s\",%u", file ? file : "(null)", flags));
+        rec->record("BASS_StreamPrepareFile", fmt("\"%s\",%u", file ? file : "(null)", flags));
     }
     return file != nullptr ? 1 : 0;
 }
@@ -236,6 +235,10 @@ BOOL BASS_ChannelStop(DWORD handle) {
     }
     s->state = BASS_ACTIVE_STOPPED;
     return 1;
+}
+
+BOOL BASS_ChannelLock(DWORD handle, BOOL lock) {
+    return logged("BASS_ChannelLock", fmt("%u,%d", handle, lock), handle) == nullptr ? 0 : 1;
 }
 
 DWORD BASS_ChannelIsActive(DWORD handle) {

@@ -17,7 +17,7 @@
 //   stopped at position 0 with the default format below.
 // - Play sets state 1 (restart also sets the position to 0), Pause turns a
 //   playing stream to 3 (else fails), Stop sets 0, SetPosition stores the
-//   byte position. A test may overwrite any field at any time.
+//   byte position; Lock only checks the handle. A test may overwrite any field at any time.
 // - Positions convert with the stream's rate, channels and bytes per sample.
 // - GetData copies the stream's `samples` (zero padded to the request).
 // - Handle 0, unknown and freed handles get the library's error values.
