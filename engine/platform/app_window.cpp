@@ -340,6 +340,9 @@ void AppWindow::dispatch(const WindowEvent& event) {
             handleMouseUp(unsigned16(event.x), unsigned16(event.y), event.button);
         }
         break;
+    case WindowEvent::Kind::MouseLeave:
+        handleMouseLeave();
+        break;
     case WindowEvent::Kind::Other:
         break;
     }
@@ -388,6 +391,13 @@ void AppWindow::handleMouseUp(int x, int y, int button) {
         return;
     }
     dispatchMouseEvent(*root, MouseEventKind::Release, renderer->unproject(x, y), button);
+}
+
+void AppWindow::handleMouseLeave() {
+    if (!root) {
+        return;
+    }
+    dispatchMouseEvent(*root, MouseEventKind::Leave, vector2());
 }
 
 void AppWindow::destroy() {

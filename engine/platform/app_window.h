@@ -31,6 +31,7 @@
 // but are never dropped. The mouse is captured on every press and released
 // on every release. Positions go through the renderer's unproject to logical
 // units and into the widget tree through dispatchMouseEvent (mouse_dispatch.h).
+// The pointer leaving the window ends the hover of every widget.
 //
 // Ownership: the window owns its SDL window and its window system; it holds
 // but does not own the renderer and the root. At most one AppWindow exists at
@@ -114,6 +115,8 @@ class AppWindow {
     void handleMouseMove(int x, int y);
     void handleMouseDown(int x, int y, int button);
     void handleMouseUp(int x, int y, int button);
+    // The pointer has left the window: nothing is hovered any more.
+    void handleMouseLeave();
 
     // Hides and destroys the window and stops SDL's video. Safe to call twice.
     void destroy();
