@@ -105,8 +105,7 @@ AppWindow::AppWindow(WindowStyle style, int clientWidth, int clientHeight, int x
     registered = true;
     nextTick = tickCount() + TickMilliseconds;
     if (create(style, clientWidth, clientHeight, x, y)) {
-        width = clientWidth;
-        height = clientHeight;
+        SDL_GetWindowSize(window, &width, &height);
     }
 }
 
@@ -146,12 +145,15 @@ bool AppWindow::create(WindowStyle style, int clientWidth, int clientHeight, int
         flags |= switchDisplay ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_BORDERLESS;
     }
     // In the desktop's own mode the window covers the primary display the
-    // way SDL's full-screen path would place it, wherever that display sits.
+    // way SDL's full-screen path would place it, wherever that display sits
+    // and whatever its size: nothing switches.
     SDL_Rect bounds;
     if (style == WindowStyle::FullScreen && modeApplied && !switchDisplay &&
         SDL_GetDisplayBounds(0, &bounds) == 0) {
         x = bounds.x;
         y = bounds.y;
+        clientWidth = bounds.w;
+        clientHeight = bounds.h;
     }
     window = SDL_CreateWindow(InitialTitle, x, y, clientWidth, clientHeight, flags);
     if (!window) {

@@ -59,8 +59,10 @@ enum class WindowStyle {
     FullScreen, // full screen in the mode the setup dialog applied, else a
                 // borderless window at the given position. When the desktop
                 // is already in the applied mode nothing needs switching: the
-                // window is borderless and asks the window manager for the
-                // full-screen state before it is first shown.
+                // window is borderless at the display's place and size, and
+                // asks the window manager for the full-screen state before it
+                // is first shown. A mode that does switch the display does so
+                // when the window is first shown.
 };
 
 class AppWindow {
@@ -69,8 +71,9 @@ class AppWindow {
     static constexpr uint32_t TickMilliseconds = 10;
 
     // Opens SDL's video, makes the window hidden (client area width x height
-    // pixels at x, y) with an OpenGL framebuffer for the renderer, and starts
-    // the tick. On failure a line goes to stderr and handle() stays null.
+    // pixels at x, y, unless the style says otherwise) with an OpenGL
+    // framebuffer for the renderer, and starts the tick. On failure a line
+    // goes to stderr and handle() stays null.
     AppWindow(WindowStyle style, int width, int height, int x, int y);
     // A window with no desktop window behind it, fed by the given window
     // system (not owned); handle() is null. For running the loop from a script.

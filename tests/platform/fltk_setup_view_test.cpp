@@ -29,9 +29,11 @@ namespace {
 // Not the player's own title: the view must show the caption it is given.
 constexpr char Caption[] = "a test :: Setup";
 
+// 1024 x 768 at the given rates; with a desktop rate, a 1920 x 1080 desktop.
 class FixedModes : public DisplayModeSource {
   public:
-    explicit FixedModes(std::vector<int> rates) : rates(std::move(rates)) {}
+    explicit FixedModes(std::vector<int> rates, int desktopRate = -1)
+        : rates(std::move(rates)), desktopRate(desktopRate) {}
     bool mode(int number, DisplayMode& out) override {
         if (number < 0 || number >= static_cast<int>(rates.size())) {
             return false;
@@ -43,9 +45,17 @@ class FixedModes : public DisplayModeSource {
         return true;
     }
     bool testMode(const DisplayMode&) override { return true; }
+    bool desktopMode(DisplayMode& out) const override {
+        out.width = 1920;
+        out.height = 1080;
+        out.bitsPerPixel = 32;
+        out.refreshRate = desktopRate;
+        return desktopRate >= 0;
+    }
     bool setMode(const DisplayMode&) override { return true; }
     void pause(int) override {}
     std::vector<int> rates;
+    int desktopRate;
 };
 
 // What the dialog looked like when the key was pressed.
@@ -58,12 +68,15 @@ struct Seen {
     int activeChoices = 0;
     int choices = 0;
     bool windowedActive = false;
+    int resolutionLines = 0;
     int rateLines = 0;
 };
 
 struct Script {
     int key = 0;
     Seen seen;
+    // The resolution line the user picks before the key, if any.
+    int pickResolution = -1;
 };
 
 void inspect(Fl_Window* window, Seen& seen) {
@@ -82,10 +95,8 @@ void inspect(Fl_Window* window, Seen& seen) {
         } else if (auto* choice = dynamic_cast<Fl_Choice*>(child)) {
             ++seen.choices;
             seen.activeChoices += choice->active() ? 1 : 0;
-            // The rate box is the second choice; size() counts the terminator.
-            if (seen.choices == 2) {
-                seen.rateLines = choice->size() - 1;
-            }
+            // Resolutions first, then rates; size() counts the terminator.
+            (seen.choices == 1 ? seen.resolutionLines : seen.rateLines) = choice->size() - 1;
         }
     }
 }
@@ -96,6 +107,15 @@ void pressKey(void* data) {
     if (!window) {
         Fl::repeat_timeout(0.05, pressKey, data);
         return;
+    }
+    if (script->pickResolution >= 0) {
+        for (int i = 0; i < window->children(); ++i) {
+            if (auto* choice = dynamic_cast<Fl_Choice*>(window->child(i))) {
+                choice->value(script->pickResolution);
+                choice->do_callback();
+                break;
+            }
+        }
     }
     inspect(window, script->seen);
     // A key press as FLTK's own loop hands it on: focus first, then shortcut.
@@ -167,6 +187,21 @@ TEST(FltkSetupView, EnterAcceptsTheDefaultsInACentredModalDialog) {
     EXPECT_EQ(dialog.frequency, 85);
     // The dialog is gone from FLTK's list once run() returns.
     EXPECT_EQ(Fl::first_window(), nullptr);
+}
+
+TEST(FltkSetupView, PickingTheDesktopsLineShowsItsRateAndChoosesIt) {
+    NEED_A_FRESH_DISPLAY();
+    FixedModes modes({85, 75, 60}, 50);
+    FltkSetupView view(Caption);
+    SetupDlg dialog(1024, 768, modes, view);
+    Script script{FL_Enter, {}, 1};
+    Fl::add_timeout(0.1, pressKey, &script);
+    ASSERT_TRUE(dialog.run());
+    ASSERT_TRUE(script.seen.found);
+    EXPECT_EQ(script.seen.resolutionLines, 2);
+    EXPECT_EQ(script.seen.rateLines, 1);
+    EXPECT_TRUE(dialog.desktopChosen);
+    EXPECT_EQ(dialog.frequency, 50);
 }
 
 TEST(FltkSetupView, EscapeCancels) {

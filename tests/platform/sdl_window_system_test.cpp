@@ -188,8 +188,8 @@ TEST_F(SdlAppWindow, TheDesktopsOwnModeIsAskedForWithoutASwitch) {
         ASSERT_TRUE(modes.setMode(mode));
     }
     ASSERT_FALSE(X11DisplayModes::appliedModeSwitches());
-    // Given another position, the window still goes where the display is.
-    AppWindow window(WindowStyle::FullScreen, mode.width, mode.height, 37, 21);
+    // Given another place and size, the window still covers the display.
+    AppWindow window(WindowStyle::FullScreen, 640, 480, 37, 21);
     ASSERT_NE(window.handle(), nullptr);
     const Uint32 flags = SDL_GetWindowFlags(window.handle());
     EXPECT_TRUE(flags & SDL_WINDOW_BORDERLESS);
@@ -208,6 +208,8 @@ TEST_F(SdlAppWindow, TheDesktopsOwnModeIsAskedForWithoutASwitch) {
     SDL_GetWindowSize(window.handle(), &w, &h);
     EXPECT_EQ(w, mode.width);
     EXPECT_EQ(h, mode.height);
+    EXPECT_EQ(window.width, mode.width);
+    EXPECT_EQ(window.height, mode.height);
 }
 
 TEST_F(SdlAppWindow, AGlContextIsCurrentUntilItIsDestroyed) {

@@ -15,8 +15,9 @@ using keltraWorks::SetupView;
 
 namespace {
 
-// A display with a scripted mode list. Modes listed in `refused` fail the
-// switch test; every call that changes or tests the display is recorded.
+// A display with a scripted mode list and, when `haveDesktop`, a current
+// mode. Modes listed in `refused` fail the switch test; every call that
+// changes or tests the display is recorded.
 class ScriptedModes : public DisplayModeSource {
   public:
     explicit ScriptedModes(std::vector<DisplayMode> list) : modes(std::move(list)) {}
@@ -37,6 +38,12 @@ class ScriptedModes : public DisplayModeSource {
         }
         return true;
     }
+    bool desktopMode(DisplayMode& out) const override {
+        if (haveDesktop) {
+            out = desktop;
+        }
+        return haveDesktop;
+    }
     bool setMode(const DisplayMode& m) override {
         set.push_back(m);
         return true;
@@ -49,6 +56,8 @@ class ScriptedModes : public DisplayModeSource {
     }
 
     std::vector<DisplayMode> modes;
+    bool haveDesktop = false;
+    DisplayMode desktop;
     std::vector<DisplayMode> refused;
     std::vector<DisplayMode> tested;
     std::vector<DisplayMode> set;
@@ -63,6 +72,10 @@ class ScriptedView : public SetupView {
 
     int run(SetupDlg& dialog) override {
         dialog.initDialog(*this);
+        if (pickResolution >= 0) {
+            resolutionSelection = pickResolution;
+            dialog.resolutionChanged(*this);
+        }
         if (pickRate >= 0) {
             rateSelection = pickRate;
         }
@@ -79,8 +92,14 @@ class ScriptedView : public SetupView {
         }
         return CannotShow;
     }
-    void setResolutionLine(const std::string& text) override { resolution = text; }
+    void addResolutionLine(const std::string& text) override { resolutions.push_back(text); }
+    void selectResolution(int index) override { resolutionSelection = index; }
+    int selectedResolution() const override { return resolutionSelection; }
     void addRateLine(const std::string& text) override { rates.push_back(text); }
+    void clearRateLines() override {
+        rates.clear();
+        rateSelection = -1;
+    }
     void selectRate(int index) override { rateSelection = index; }
     int selectedRate() const override { return rateSelection; }
     void setWindowed(bool ticked) override { windowedTicked = ticked; }
@@ -89,11 +108,13 @@ class ScriptedView : public SetupView {
 
     // Script.
     Ending ending = Ending::Ok;
+    int pickResolution = -1;
     int pickRate = -1;
     bool tickWindowed = false;
 
     // What the dialog put on screen.
-    std::string resolution;
+    std::vector<std::string> resolutions;
+    int resolutionSelection = -1;
     std::vector<std::string> rates;
     int rateSelection = -1;
     bool windowedTicked = false;
@@ -165,7 +186,8 @@ TEST(SetupDlgChoice, OkUntouchedChoosesFullScreenAtTheFirstRate) {
     EXPECT_EQ(dialog.frequency, 60);
     ASSERT_TRUE(dialog.run());
     EXPECT_EQ(dialog.endCode, SetupDlg::EndOk);
-    EXPECT_EQ(view.resolution, "1024 x 768");
+    EXPECT_EQ(view.resolutions, std::vector<std::string>{"1024 x 768"});
+    EXPECT_EQ(view.resolutionSelection, 0);
     EXPECT_EQ(view.rates, (std::vector<std::string>{"75 Hz", "60 Hz"}));
     EXPECT_FALSE(view.windowedTicked);
     EXPECT_TRUE(view.enabled);
@@ -198,7 +220,7 @@ TEST(SetupDlgChoice, NoModeGreysOutTheChoicesAndForcesWindowedAtRateZero) {
     ScriptedView view;
     SetupDlg dialog(1024, 768, modes, view);
     ASSERT_TRUE(dialog.run());
-    EXPECT_EQ(view.resolution, "Not supported by hardware!");
+    EXPECT_EQ(view.resolutions, std::vector<std::string>{"Not supported by hardware!"});
     EXPECT_TRUE(view.rates.empty());
     EXPECT_FALSE(view.enabled);
     EXPECT_TRUE(view.windowedTicked);
@@ -235,7 +257,63 @@ TEST(SetupDlgChoice, CancelAndAMissingDisplayLeaveTheChoiceUntouched) {
     EXPECT_FALSE(unshown.fullscreen);
 }
 
-TEST(SetupDlgApply, SwitchesToTheChosenModeAndWaitsHalfASecond) {
+TEST(SetupDlgChoice, TheDesktopsOwnModeFollowsTheFixedOneWhichStaysTheDefault) {
+    ScriptedModes modes({mode(1920, 1080, 32, 60), mode(1024, 768, 32, 75)});
+    modes.haveDesktop = true;
+    modes.desktop = mode(1920, 1080, 32, 60);
+    ScriptedView untouched;
+    SetupDlg fixed(1024, 768, modes, untouched);
+    ASSERT_TRUE(fixed.run());
+    EXPECT_EQ(untouched.resolutions,
+              (std::vector<std::string>{"1024 x 768", "1920 x 1080 (desktop)"}));
+    EXPECT_EQ(untouched.resolutionSelection, 0);
+    EXPECT_EQ(untouched.rates, std::vector<std::string>{"75 Hz"});
+    EXPECT_FALSE(fixed.desktopChosen);
+    EXPECT_EQ(fixed.frequency, 75);
+
+    // Picking the desktop's line shows its own rate and chooses it.
+    ScriptedView picked;
+    picked.pickResolution = 1;
+    SetupDlg desktop(1024, 768, modes, picked);
+    ASSERT_TRUE(desktop.run());
+    EXPECT_EQ(picked.rates, std::vector<std::string>{"60 Hz"});
+    EXPECT_TRUE(desktop.desktopChosen);
+    EXPECT_TRUE(desktop.fullscreen);
+    EXPECT_EQ(desktop.frequency, 60);
+    ASSERT_TRUE(desktop.applyMode());
+    ASSERT_EQ(modes.set.size(), 1u);
+    EXPECT_TRUE(ScriptedModes::same(modes.set[0], mode(1920, 1080, 32, 60)));
+
+    // A desktop of the fixed size gets no second line.
+    modes.desktop = mode(1024, 768, 32, 75);
+    ScriptedView same;
+    SetupDlg sameSize(1024, 768, modes, same);
+    ASSERT_TRUE(sameSize.run());
+    EXPECT_EQ(same.resolutions, std::vector<std::string>{"1024 x 768"});
+}
+
+TEST(SetupDlgChoice, WithoutTheFixedModeTheDesktopsOwnIsOfferedAndChosen) {
+    // A virtual display: its one mode, of no known rate.
+    ScriptedModes modes({mode(1920, 1080, 32, 0)});
+    modes.haveDesktop = true;
+    modes.desktop = mode(1920, 1080, 32, 0);
+    ScriptedView view;
+    SetupDlg dialog(1024, 768, modes, view);
+    ASSERT_TRUE(dialog.run());
+    EXPECT_EQ(view.resolutions, std::vector<std::string>{"1920 x 1080 (desktop)"});
+    EXPECT_EQ(view.resolutionSelection, 0);
+    EXPECT_TRUE(view.rates.empty()) << "an unknown rate shows nothing, never 0 Hz";
+    EXPECT_TRUE(view.enabled);
+    EXPECT_FALSE(view.windowedTicked);
+    EXPECT_TRUE(dialog.fullscreen);
+    EXPECT_TRUE(dialog.desktopChosen);
+    EXPECT_EQ(dialog.frequency, 0);
+    ASSERT_TRUE(dialog.applyMode());
+    ASSERT_EQ(modes.set.size(), 1u);
+    EXPECT_TRUE(ScriptedModes::same(modes.set[0], mode(1920, 1080, 32, 0)));
+}
+
+TEST(SetupDlgApply, SetsTheChosenModeAndWaitsHalfASecondOnlyWhenSettling) {
     ScriptedModes modes({mode(1024, 768, 32, 60), mode(1024, 768, 32, 75)});
     ScriptedView view;
     view.pickRate = 1;
@@ -247,6 +325,9 @@ TEST(SetupDlgApply, SwitchesToTheChosenModeAndWaitsHalfASecond) {
     EXPECT_TRUE(ScriptedModes::same(modes.tested[0], mode(1024, 768, 32, 75)));
     ASSERT_EQ(modes.set.size(), 1u);
     EXPECT_TRUE(ScriptedModes::same(modes.set[0], mode(1024, 768, 32, 75)));
+    // The display switches when the window shows, after this: no wait yet.
+    EXPECT_TRUE(modes.pauses.empty());
+    dialog.settleMode();
     EXPECT_EQ(modes.pauses, (std::vector<int>{500}));
 }
 
@@ -259,6 +340,7 @@ TEST(SetupDlgApply, RefusesWindowedModeAndAModeThatFailsTheTest) {
     modes.tested.clear();
     EXPECT_FALSE(dialog.applyMode());
     EXPECT_TRUE(modes.tested.empty());
+    dialog.settleMode();
 
     // Full screen chosen, but the display no longer takes the mode.
     ScriptedView full;
@@ -266,6 +348,7 @@ TEST(SetupDlgApply, RefusesWindowedModeAndAModeThatFailsTheTest) {
     ASSERT_TRUE(fullDialog.run());
     modes.refused = {mode(1024, 768, 32, 60)};
     EXPECT_FALSE(fullDialog.applyMode());
+    fullDialog.settleMode();
     EXPECT_TRUE(modes.set.empty());
-    EXPECT_TRUE(modes.pauses.empty());
+    EXPECT_TRUE(modes.pauses.empty()) << "nothing set, nothing to settle";
 }
