@@ -30,26 +30,39 @@ glint_stop_xvfb() {
     glint_xvfb_pid=""
   fi
 }
+# Waits up to 5 s until the command after the first three arguments
+# succeeds, while process $1 ($2, logging to $3) still runs.
+glint_wait_until() {
+  local pid="$1" what="$2" log="$3" i
+  shift 3
+  for i in $(seq 1 100); do
+    if "$@"; then
+      return 0
+    fi
+    if ! kill -0 "$pid" 2>/dev/null; then
+      echo "test: $what failed to start" >&2
+      cat "$log" >&2
+      return 1
+    fi
+    sleep 0.05
+  done
+  echo "test: $what did not answer" >&2
+  return 1
+}
+glint_display_answers() {
+  xdpyinfo >/dev/null 2>&1
+}
+glint_display_managed() {
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
 glint_start_openbox() {
   glint_wm_home="$(mktemp -d "${TMPDIR:-/tmp}/glint-openbox.XXXXXX")" || return 1
   HOME="$glint_wm_home" XDG_CONFIG_HOME="$glint_wm_home/config" \
     XDG_CACHE_HOME="$glint_wm_home/cache" \
     openbox --config-file "$glint_xvfb_here/openbox-rc.xml" >"$glint_wm_home/openbox.log" 2>&1 &
   glint_wm_pid=$!
-  local i
-  for i in $(seq 1 100); do
-    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
-      return 0
-    fi
-    if ! kill -0 "$glint_wm_pid" 2>/dev/null; then
-      echo "test: openbox failed to start on $DISPLAY" >&2
-      cat "$glint_wm_home/openbox.log" >&2
-      return 1
-    fi
-    sleep 0.05
-  done
-  echo "test: openbox did not take $DISPLAY" >&2
-  return 1
+  glint_wait_until "$glint_wm_pid" "openbox on $DISPLAY" "$glint_wm_home/openbox.log" \
+    glint_display_managed
 }
 glint_start_xvfb() {
   local size="${1:-}" wm="${2:-}"
@@ -71,22 +84,9 @@ glint_start_xvfb() {
   fi
   trap "glint_stop_xvfb; $previous" EXIT
   export DISPLAY=":$n"
-  local i
-  for i in $(seq 1 100); do
-    if xdpyinfo >/dev/null 2>&1; then
-      if [ "$wm" = wm ]; then
-        glint_start_openbox
-        return
-      fi
-      return 0
-    fi
-    if ! kill -0 "$glint_xvfb_pid" 2>/dev/null; then
-      echo "test: Xvfb failed to start on :$n" >&2
-      cat "/tmp/glint-xvfb-$n.log" >&2
-      return 1
-    fi
-    sleep 0.05
-  done
-  echo "test: Xvfb did not answer on :$n" >&2
-  return 1
+  glint_wait_until "$glint_xvfb_pid" "Xvfb on :$n" "/tmp/glint-xvfb-$n.log" \
+    glint_display_answers || return 1
+  if [ "$wm" = wm ]; then
+    glint_start_openbox
+  fi
 }
