@@ -4,8 +4,8 @@
 // the dialog once (every case runs as its own process).
 #include "engine/platform/fltk_setup_view.h"
 
-#include "engine/platform/display_mode_source.h"
 #include "engine/platform/setup_dlg.h"
+#include "tests/platform/scripted_modes.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Check_Button.H>
@@ -18,8 +18,9 @@
 #include <cstring>
 #include <vector>
 
+using glintTest::mode;
+using glintTest::ScriptedModes;
 using keltraWorks::DisplayMode;
-using keltraWorks::DisplayModeSource;
 using keltraWorks::FltkSetupView;
 using keltraWorks::SetupDlg;
 using keltraWorks::SetupView;
@@ -29,34 +30,14 @@ namespace {
 // Not the player's own title: the view must show the caption it is given.
 constexpr char Caption[] = "a test :: Setup";
 
-// 1024 x 768 at the given rates; with a desktop rate, a 1920 x 1080 desktop.
-class FixedModes : public DisplayModeSource {
-  public:
-    explicit FixedModes(std::vector<int> rates, int desktopRate = -1)
-        : rates(std::move(rates)), desktopRate(desktopRate) {}
-    bool mode(int number, DisplayMode& out) override {
-        if (number < 0 || number >= static_cast<int>(rates.size())) {
-            return false;
-        }
-        out.width = 1024;
-        out.height = 768;
-        out.bitsPerPixel = 32;
-        out.refreshRate = rates[static_cast<size_t>(number)];
-        return true;
+// 1024 x 768 at 32 bits per pixel at each of the rates.
+ScriptedModes fixedModes(const std::vector<int>& rates) {
+    std::vector<DisplayMode> list;
+    for (int rate : rates) {
+        list.push_back(mode(1024, 768, 32, rate));
     }
-    bool testMode(const DisplayMode&) override { return true; }
-    bool desktopMode(DisplayMode& out) const override {
-        out.width = 1920;
-        out.height = 1080;
-        out.bitsPerPixel = 32;
-        out.refreshRate = desktopRate;
-        return desktopRate >= 0;
-    }
-    bool setMode(const DisplayMode&) override { return true; }
-    void pause(int) override {}
-    std::vector<int> rates;
-    int desktopRate;
-};
+    return ScriptedModes(list);
+}
 
 // What the dialog looked like when the key was pressed.
 struct Seen {
@@ -152,7 +133,7 @@ bool dialogShownInThisProcess = false;
 
 TEST(FltkSetupView, EnterAcceptsTheDefaultsInACentredModalDialog) {
     NEED_A_FRESH_DISPLAY();
-    FixedModes modes({85, 60});
+    ScriptedModes modes = fixedModes({85, 60});
     FltkSetupView view(Caption);
     SetupDlg dialog(1024, 768, modes, view);
     // Work started "once the dialog is on screen" is started once, with the
@@ -191,7 +172,9 @@ TEST(FltkSetupView, EnterAcceptsTheDefaultsInACentredModalDialog) {
 
 TEST(FltkSetupView, PickingTheDesktopsLineShowsItsRateAndChoosesIt) {
     NEED_A_FRESH_DISPLAY();
-    FixedModes modes({85, 75, 60}, 50);
+    ScriptedModes modes = fixedModes({85, 75, 60});
+    modes.haveDesktop = true;
+    modes.desktop = mode(1920, 1080, 32, 50);
     FltkSetupView view(Caption);
     SetupDlg dialog(1024, 768, modes, view);
     Script script{FL_Enter, {}, 1};
@@ -206,7 +189,7 @@ TEST(FltkSetupView, PickingTheDesktopsLineShowsItsRateAndChoosesIt) {
 
 TEST(FltkSetupView, EscapeCancels) {
     NEED_A_FRESH_DISPLAY();
-    FixedModes modes({60});
+    ScriptedModes modes = fixedModes({60});
     FltkSetupView view(Caption);
     SetupDlg dialog(1024, 768, modes, view);
     Script script{FL_Escape, {}};
@@ -222,7 +205,7 @@ TEST(FltkSetupView, EscapeCancels) {
 
 TEST(FltkSetupView, WithoutModesTheChoicesAreGreyAndWindowedIsTicked) {
     NEED_A_FRESH_DISPLAY();
-    FixedModes modes({});
+    ScriptedModes modes = fixedModes({});
     FltkSetupView view(Caption);
     SetupDlg dialog(1024, 768, modes, view);
     Script script{FL_Enter, {}};
