@@ -306,9 +306,12 @@ bool buildPlayerScreen(AppWindow& window) {
     credits->addAction(new actionScroll);
     credits->hide();
 
-    // Pass 5: hand over, start the opening sequence and the music together.
+    // Pass 5: hand over; the opening waits for startOpening.
     window.setRoot(root);
+    return true;
+}
+
+void startOpening() {
     playerScreen.introClock.resume();
     trackPlayer.play();
-    return true;
 }

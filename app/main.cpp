@@ -4,6 +4,7 @@
 #include "app/startup.h"
 #include "app/system_startup.h"
 #include "engine/platform/end_signals.h"
+#include "engine/platform/xlib_threads.h"
 
 #include <malloc.h>
 
@@ -13,6 +14,9 @@ int main(int argc, char** argv) {
     if (commandLineEndsProgram(argc, argv, &exitCode)) {
         return exitCode;
     }
+    // Before the first X connection: the dialog, the display modes, the GL
+    // warm-up worker and the window each open their own.
+    keltraWorks::initXlibThreads();
     // Before any thread or library starts: SIGTERM, SIGHUP and SIGINT end
     // the program cleanly from here on.
     keltraWorks::catchEndSignals();

@@ -4,7 +4,7 @@
 // buildPlayerScreen, read by the actions; never freed (the widget tree lives
 // until the process ends).
 //
-// introClock runs from the moment the screen is built (opening sequence);
+// introClock runs from the start of the opening sequence (startOpening);
 // endClock from the first quit request (closing sequence). Both are stopped
 // at zero before that. Texture indices are 1-based, 0 for a picture that did
 // not load. Widgets are owned by the tree under `root`, not by this record.

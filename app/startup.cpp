@@ -62,7 +62,12 @@ int runGlint(StartupSteps& steps) {
         shutDown(steps);
         return 1;
     }
+    // The display switches (if at all) when the window shows and then gets
+    // its time to settle; only then do the opening and the music begin, so
+    // the first frame anyone sees is the opening's first.
     steps.showWindow();
+    steps.settleDisplay();
+    steps.startOpening();
     const int exitCode = steps.runLoop();
     shutDown(steps);
     return exitCode;

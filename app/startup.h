@@ -33,7 +33,13 @@ class StartupSteps {
     virtual void mountArchive() = 0;
     virtual void openMusic() = 0;
     virtual bool buildScreen() = 0;
+    // Shows the window; a display mode chosen for full screen is switched
+    // to here.
     virtual void showWindow() = 0;
+    // Waits for the display to settle after a switch (at once without one).
+    virtual void settleDisplay() = 0;
+    // Starts the opening sequence's clock and the music together.
+    virtual void startOpening() = 0;
     // The main loop; returns the code of the quit that ended it.
     virtual int runLoop() = 0;
 

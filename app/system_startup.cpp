@@ -67,26 +67,27 @@ SystemStartup::~SystemStartup() {
 }
 
 StartupSteps::SetupResult SystemStartup::runSetup(bool* fullscreen) {
-    SetupDlg dialog(ScreenWidth, ScreenHeight, SetupTitle);
+    setup = std::make_unique<SetupDlg>(ScreenWidth, ScreenHeight, SetupTitle);
     // While the dialog waits for the user, the GL driver is loaded, the music
     // file opened and the pictures are decoded on workers; they start once the dialog is drawn,
     // so that it comes up as fast as without them.
-    dialog.onShown = [] {
+    setup->onShown = [] {
         GlDriverWarmUp::start();
         TrackPlayer::prepare();
         decodePicturesAhead();
     };
-    if (!dialog.run()) {
+    if (!setup->run()) {
         GlDriverWarmUp::finish();
         PictureDecodeAhead::clear();
-        return dialog.endCode == SetupView::CannotShow ? SetupResult::NoDisplay
-                                                       : SetupResult::Cancelled;
+        const bool shown = setup->endCode != SetupView::CannotShow;
+        setup.reset();
+        return shown ? SetupResult::Cancelled : SetupResult::NoDisplay;
     }
-    *fullscreen = dialog.fullscreen;
-    if (dialog.fullscreen) {
-        // The full-screen style is used even when the switch fails: the
-        // window then covers the screen borderless in the current mode.
-        dialog.applyMode();
+    *fullscreen = setup->fullscreen;
+    if (setup->fullscreen) {
+        // The full-screen style is used even when the mode cannot be set:
+        // the window then covers the screen borderless in the current mode.
+        setup->applyMode();
     }
     return SetupResult::Ok;
 }
@@ -159,6 +160,17 @@ bool SystemStartup::buildScreen() {
 
 void SystemStartup::showWindow() {
     window->show();
+}
+
+void SystemStartup::settleDisplay() {
+    if (setup) {
+        setup->settleMode();
+        setup.reset();
+    }
+}
+
+void SystemStartup::startOpening() {
+    ::startOpening();
 }
 
 int SystemStartup::runLoop() {

@@ -15,6 +15,7 @@ namespace keltraWorks {
 class AppWindow;
 class GlContext;
 class RenderGL;
+class SetupDlg;
 } // namespace keltraWorks
 
 class SystemStartup : public StartupSteps {
@@ -32,6 +33,8 @@ class SystemStartup : public StartupSteps {
     void openMusic() override;
     bool buildScreen() override;
     void showWindow() override;
+    void settleDisplay() override;
+    void startOpening() override;
     int runLoop() override;
     void unmountArchive() override;
     void closeMusic() override;
@@ -40,6 +43,8 @@ class SystemStartup : public StartupSteps {
     void destroyWindow() override;
 
   private:
+    // Kept from the dialog until the display has settled.
+    std::unique_ptr<keltraWorks::SetupDlg> setup;
     std::unique_ptr<keltraWorks::AppWindow> window;
     std::unique_ptr<keltraWorks::GlContext> context;
     std::unique_ptr<keltraWorks::RenderGL> renderer;

@@ -6,18 +6,28 @@
 namespace keltraWorks {
 
 void dispatchMouseEvent(Object& root, MouseEventKind kind, vector2 point, int button) {
-    if (root.hitTest(point)) {
-        switch (kind) {
-        case MouseEventKind::Move:
+    const bool inside = kind != MouseEventKind::Leave && root.hitTest(point);
+    switch (kind) {
+    case MouseEventKind::Move:
+        if (inside) {
             root.onMouseMove(point);
-            break;
-        case MouseEventKind::Press:
-            root.onMouseDown(point, button);
-            break;
-        case MouseEventKind::Release:
-            root.onMouseUp(point, button);
-            break;
+        } else {
+            root.routeMouseLeave();
         }
+        break;
+    case MouseEventKind::Press:
+        if (inside) {
+            root.onMouseDown(point, button);
+        }
+        break;
+    case MouseEventKind::Release:
+        if (inside) {
+            root.onMouseUp(point, button);
+        }
+        break;
+    case MouseEventKind::Leave:
+        root.routeMouseLeave();
+        break;
     }
     pressTaken = false;
     releaseTaken = false;

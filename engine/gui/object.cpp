@@ -503,8 +503,7 @@ bool Object::routeMouseMove(vector2 point) {
             c->onMouseMove(point);
             hit = true;
         } else if (c->hovered) {
-            c->hovered = false;
-            c->onMouseLeave();
+            leave(c);
         }
     }
     if (!hit) {
@@ -513,6 +512,22 @@ bool Object::routeMouseMove(vector2 point) {
         }
     }
     return hit;
+}
+
+void Object::routeMouseLeave() {
+    for (Object* c : children) {
+        if (c->hovered) {
+            leave(c);
+        }
+    }
+}
+
+// The pointer has left `c`, so it has left every hovered object inside it
+// too: those hear it first, innermost first, then `c` itself.
+void Object::leave(Object* c) {
+    c->hovered = false;
+    c->routeMouseLeave();
+    c->onMouseLeave();
 }
 
 bool Object::routeMouseDown(vector2 point, int button) {

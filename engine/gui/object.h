@@ -20,6 +20,9 @@
 // goes depth first to the first visible child under the pointer and is taken
 // by exactly one object, which sets pressTaken/releaseTaken (event_flags.h).
 // dispatchMouseEvent (mouse_dispatch.h) clears those flags after each event.
+// Whatever is hovered hears a leave once the pointer is elsewhere, however
+// far it went in one move (out of its parent, or out of the window), the
+// innermost object first.
 //
 // Animation: moveTo/resizeTo store controllers under "posx", "posy", "sizex"
 // and "sizey". Their targets are ABSOLUTE positions and sizes (for a parent at
@@ -121,6 +124,9 @@ class Object {
     bool routeMouseMove(vector2 point);
     bool routeMouseDown(vector2 point, int button);
     bool routeMouseUp(vector2 point, int button);
+    // The pointer has left this object's area: every hovered object below it
+    // is no longer hovered and hears onMouseLeave, innermost first.
+    void routeMouseLeave();
 
     const char* getName() const { return name; }
     Object* getParent() const { return parent; }
@@ -156,6 +162,7 @@ class Object {
   private:
     static constexpr int ActionSlots = 5;
 
+    static void leave(Object* child);
     void replaceController(const char* key, Controller* controller);
     // The controller's value for this frame, or false when there is none (a
     // finished controller is deleted here, a frame after its final value).

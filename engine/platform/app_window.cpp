@@ -105,8 +105,7 @@ AppWindow::AppWindow(WindowStyle style, int clientWidth, int clientHeight, int x
     registered = true;
     nextTick = tickCount() + TickMilliseconds;
     if (create(style, clientWidth, clientHeight, x, y)) {
-        width = clientWidth;
-        height = clientHeight;
+        SDL_GetWindowSize(window, &width, &height);
     }
 }
 
@@ -146,12 +145,15 @@ bool AppWindow::create(WindowStyle style, int clientWidth, int clientHeight, int
         flags |= switchDisplay ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_BORDERLESS;
     }
     // In the desktop's own mode the window covers the primary display the
-    // way SDL's full-screen path would place it, wherever that display sits.
+    // way SDL's full-screen path would place it, wherever that display sits
+    // and whatever its size: nothing switches.
     SDL_Rect bounds;
     if (style == WindowStyle::FullScreen && modeApplied && !switchDisplay &&
         SDL_GetDisplayBounds(0, &bounds) == 0) {
         x = bounds.x;
         y = bounds.y;
+        clientWidth = bounds.w;
+        clientHeight = bounds.h;
     }
     window = SDL_CreateWindow(InitialTitle, x, y, clientWidth, clientHeight, flags);
     if (!window) {
@@ -340,6 +342,9 @@ void AppWindow::dispatch(const WindowEvent& event) {
             handleMouseUp(unsigned16(event.x), unsigned16(event.y), event.button);
         }
         break;
+    case WindowEvent::Kind::MouseLeave:
+        handleMouseLeave();
+        break;
     case WindowEvent::Kind::Other:
         break;
     }
@@ -388,6 +393,13 @@ void AppWindow::handleMouseUp(int x, int y, int button) {
         return;
     }
     dispatchMouseEvent(*root, MouseEventKind::Release, renderer->unproject(x, y), button);
+}
+
+void AppWindow::handleMouseLeave() {
+    if (!root) {
+        return;
+    }
+    dispatchMouseEvent(*root, MouseEventKind::Leave, vector2());
 }
 
 void AppWindow::destroy() {

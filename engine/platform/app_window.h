@@ -31,6 +31,7 @@
 // but are never dropped. The mouse is captured on every press and released
 // on every release. Positions go through the renderer's unproject to logical
 // units and into the widget tree through dispatchMouseEvent (mouse_dispatch.h).
+// The pointer leaving the window ends the hover of every widget.
 //
 // Ownership: the window owns its SDL window and its window system; it holds
 // but does not own the renderer and the root. At most one AppWindow exists at
@@ -58,8 +59,10 @@ enum class WindowStyle {
     FullScreen, // full screen in the mode the setup dialog applied, else a
                 // borderless window at the given position. When the desktop
                 // is already in the applied mode nothing needs switching: the
-                // window is borderless and asks the window manager for the
-                // full-screen state before it is first shown.
+                // window is borderless at the display's place and size, and
+                // asks the window manager for the full-screen state before it
+                // is first shown. A mode that does switch the display does so
+                // when the window is first shown.
 };
 
 class AppWindow {
@@ -68,8 +71,9 @@ class AppWindow {
     static constexpr uint32_t TickMilliseconds = 10;
 
     // Opens SDL's video, makes the window hidden (client area width x height
-    // pixels at x, y) with an OpenGL framebuffer for the renderer, and starts
-    // the tick. On failure a line goes to stderr and handle() stays null.
+    // pixels at x, y, unless the style says otherwise) with an OpenGL
+    // framebuffer for the renderer, and starts the tick. On failure a line
+    // goes to stderr and handle() stays null.
     AppWindow(WindowStyle style, int width, int height, int x, int y);
     // A window with no desktop window behind it, fed by the given window
     // system (not owned); handle() is null. For running the loop from a script.
@@ -114,6 +118,8 @@ class AppWindow {
     void handleMouseMove(int x, int y);
     void handleMouseDown(int x, int y, int button);
     void handleMouseUp(int x, int y, int button);
+    // The pointer has left the window: nothing is hovered any more.
+    void handleMouseLeave();
 
     // Hides and destroys the window and stops SDL's video. Safe to call twice.
     void destroy();

@@ -24,6 +24,8 @@ class DisplayModeSource {
     virtual bool mode(int number, DisplayMode& out) = 0;
     // True when the display could be switched to exactly this mode.
     virtual bool testMode(const DisplayMode& mode) = 0;
+    // The mode the display is in now; false when it cannot be read.
+    virtual bool desktopMode(DisplayMode& out) const = 0;
     // Switches to the mode for full-screen use; false when it cannot.
     virtual bool setMode(const DisplayMode& mode) = 0;
     // Waits while the display settles after a switch.

@@ -144,6 +144,7 @@ int FltkSetupView::run(SetupDlg& setup) {
 
     addGroupFrame(7, 103, 180, 40, "Video mode");
     widgets->resolution = new Fl_Choice(px(14), py(114), px(118), ChoiceHeight);
+    widgets->resolution->callback(onResolution, this);
     widgets->rate = new Fl_Choice(px(133), py(114), px(48), ChoiceHeight);
     for (Fl_Choice* choice : {widgets->resolution, widgets->rate}) {
         // One size down, so the longest line ("Not supported by hardware!")
@@ -219,6 +220,11 @@ void FltkSetupView::onCancel(Fl_Widget*, void* data) {
     view->finish(view->dialog->commandCancel());
 }
 
+void FltkSetupView::onResolution(Fl_Widget*, void* data) {
+    auto* view = static_cast<FltkSetupView*>(data);
+    view->dialog->resolutionChanged(*view);
+}
+
 void FltkSetupView::onEndSignal(int, void* data) {
     auto* view = static_cast<FltkSetupView*>(data);
     if (view->widgets && view->widgets->window->shown()) {
@@ -231,14 +237,25 @@ void FltkSetupView::finish(int code) {
     widgets->window->hide();
 }
 
-void FltkSetupView::setResolutionLine(const std::string& text) {
-    widgets->resolution->clear();
+void FltkSetupView::addResolutionLine(const std::string& text) {
     widgets->resolution->add(text.c_str());
-    widgets->resolution->value(0);
+}
+
+void FltkSetupView::selectResolution(int index) {
+    widgets->resolution->value(index);
+}
+
+int FltkSetupView::selectedResolution() const {
+    return widgets->resolution->value();
 }
 
 void FltkSetupView::addRateLine(const std::string& text) {
     widgets->rate->add(text.c_str());
+}
+
+void FltkSetupView::clearRateLines() {
+    widgets->rate->clear();
+    widgets->rate->redraw();
 }
 
 void FltkSetupView::selectRate(int index) {

@@ -31,8 +31,11 @@ class FltkSetupView : public SetupView {
 
     int run(SetupDlg& dialog) override;
 
-    void setResolutionLine(const std::string& text) override;
+    void addResolutionLine(const std::string& text) override;
+    void selectResolution(int index) override;
+    int selectedResolution() const override;
     void addRateLine(const std::string& text) override;
+    void clearRateLines() override;
     void selectRate(int index) override;
     int selectedRate() const override;
     void setWindowed(bool ticked) override;
@@ -44,6 +47,7 @@ class FltkSetupView : public SetupView {
 
     static void onOk(Fl_Widget* widget, void* view);
     static void onCancel(Fl_Widget* widget, void* view);
+    static void onResolution(Fl_Widget* widget, void* view);
     static void onEndSignal(int fd, void* view);
     void finish(int code);
 

@@ -84,6 +84,8 @@ bool SdlWindowSystem::translate(const SDL_Event& event, WindowEvent& out) {
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
             out.kind = WindowEvent::Kind::Close;
+        } else if (event.window.event == SDL_WINDOWEVENT_LEAVE) {
+            out.kind = WindowEvent::Kind::MouseLeave;
         }
         break;
     case SDL_KEYDOWN:

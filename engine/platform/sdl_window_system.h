@@ -3,7 +3,8 @@
 // it also shows parts of the back buffer (glXCopySubBufferMESA), and an
 // expose of the window makes the next one show the whole back buffer. Needs SDL's video subsystem,
 // which the main window starts before making one of these. Every SDL event becomes one WindowEvent
-// (most as Other), except the raw X events below.
+// (most as Other), except the raw X events below; the pointer leaving the
+// window is MouseLeave.
 //
 // Keys: Escape, Space, Left and Right by SDL's key codes. The media keys go
 // by what the keyboard map names them: SDL 2 knows no XF86AudioPause (a

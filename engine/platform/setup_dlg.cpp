@@ -1,9 +1,8 @@
 #include "engine/platform/setup_dlg.h"
 
-#include "engine/platform/display_mode_source.h"
 #include "engine/platform/fltk_setup_view.h"
-#include "engine/platform/x11_display_modes.h"
 #include "engine/platform/setup_view.h"
+#include "engine/platform/x11_display_modes.h"
 
 #include <cstdio>
 
@@ -12,8 +11,6 @@ namespace keltraWorks {
 namespace {
 
 constexpr int FullScreenBits = 32;
-// The display gets this long to settle after a mode switch.
-constexpr int SettleMilliseconds = 500;
 constexpr int LineSize = 256;
 
 } // namespace
@@ -52,6 +49,10 @@ bool SetupDlg::enumModes() {
         lastRate = mode.refreshRate;
         haveLast = true;
     }
+    // The desktop's own mode is worth a line of its own unless the fixed
+    // mode's line already stands for it.
+    offersDesktop = modes.desktopMode(desktop) &&
+                    (frequencies.empty() || desktop.width != width || desktop.height != height);
     return !frequencies.empty();
 }
 
@@ -64,31 +65,46 @@ bool SetupDlg::applyMode() {
     if (!fullscreen) {
         return false;
     }
-    DisplayMode mode;
-    mode.width = width;
-    mode.height = height;
-    mode.bitsPerPixel = FullScreenBits;
-    mode.refreshRate = frequency;
+    DisplayMode mode = desktop;
+    if (!desktopChosen) {
+        mode.width = width;
+        mode.height = height;
+        mode.bitsPerPixel = FullScreenBits;
+        mode.refreshRate = frequency;
+    }
     if (!modes.testMode(mode)) {
         return false;
     }
     // The switch's own result is not looked at: the test above already said
     // the mode is there, and start-up goes full screen either way.
     modes.setMode(mode);
-    modes.pause(SettleMilliseconds);
+    modeApplied = true;
     return true;
 }
 
-void SetupDlg::initDialog(SetupView& dialogView) {
+void SetupDlg::settleMode() {
+    if (modeApplied) {
+        modes.pause(SettleMilliseconds);
+    }
+}
+
+bool SetupDlg::isDesktopLine(int index) const {
+    // The desktop's line follows the fixed mode's, or stands alone.
+    return offersDesktop && index == (frequencies.empty() ? 0 : 1);
+}
+
+void SetupDlg::fillRates(SetupView& dialogView, int resolutionLine) {
     char line[LineSize];
-    if (frequencies.empty()) {
-        dialogView.setResolutionLine("Not supported by hardware!");
-        dialogView.setChoicesEnabled(false);
-        dialogView.setWindowed(true);
+    dialogView.clearRateLines();
+    if (isDesktopLine(resolutionLine)) {
+        // A display that does not say its rate gets an empty box, not "0 Hz".
+        if (desktop.refreshRate > 0) {
+            std::snprintf(line, sizeof line, "%i Hz", desktop.refreshRate);
+            dialogView.addRateLine(line);
+            dialogView.selectRate(0);
+        }
         return;
     }
-    std::snprintf(line, sizeof line, "%i x %i", width, height);
-    dialogView.setResolutionLine(line);
     for (int rate : frequencies) {
         std::snprintf(line, sizeof line, "%i Hz", rate);
         dialogView.addRateLine(line);
@@ -96,8 +112,36 @@ void SetupDlg::initDialog(SetupView& dialogView) {
     dialogView.selectRate(0);
 }
 
+void SetupDlg::initDialog(SetupView& dialogView) {
+    char line[LineSize];
+    if (frequencies.empty() && !offersDesktop) {
+        dialogView.addResolutionLine("Not supported by hardware!");
+        dialogView.selectResolution(0);
+        dialogView.setChoicesEnabled(false);
+        dialogView.setWindowed(true);
+        return;
+    }
+    if (!frequencies.empty()) {
+        std::snprintf(line, sizeof line, "%i x %i", width, height);
+        dialogView.addResolutionLine(line);
+    }
+    if (offersDesktop) {
+        std::snprintf(line, sizeof line, "%i x %i (desktop)", desktop.width, desktop.height);
+        dialogView.addResolutionLine(line);
+    }
+    dialogView.selectResolution(0);
+    fillRates(dialogView, 0);
+}
+
+void SetupDlg::resolutionChanged(SetupView& dialogView) {
+    fillRates(dialogView, dialogView.selectedResolution());
+}
+
 int SetupDlg::commandOk(SetupView& dialogView) {
-    if (frequencies.empty()) {
+    desktopChosen = isDesktopLine(dialogView.selectedResolution());
+    if (desktopChosen) {
+        frequency = desktop.refreshRate;
+    } else if (frequencies.empty()) {
         frequency = 0;
     } else {
         // A drop-down list always has a selection once filled; should a view

@@ -4,8 +4,9 @@
 //
 // run() shows the dialog modally and hands control to the SetupDlg's handlers:
 // initDialog once before the dialog appears, dialogShown once it is on
-// screen, then commandOk or commandCancel when the user ends it; run() returns the code that handler gave. The view
-// does not own the SetupDlg. Single-threaded.
+// screen, resolutionChanged whenever the user picks another resolution line,
+// then commandOk or commandCancel when the user ends it; run() returns the
+// code that handler gave. The view does not own the SetupDlg. Single-threaded.
 #pragma once
 
 #include <string>
@@ -25,10 +26,14 @@ class SetupView {
     // code (1 OK, 2 cancel) or CannotShow.
     virtual int run(SetupDlg& dialog) = 0;
 
-    // The resolution box holds exactly one line, shown as selected.
-    virtual void setResolutionLine(const std::string& text) = 0;
-    // Appends a line to the refresh-rate box.
+    // Appends a line to the resolution box.
+    virtual void addResolutionLine(const std::string& text) = 0;
+    virtual void selectResolution(int index) = 0;
+    // Index of the selected resolution line; -1 when none.
+    virtual int selectedResolution() const = 0;
+    // Appends a line to the refresh-rate box, or empties the box.
     virtual void addRateLine(const std::string& text) = 0;
+    virtual void clearRateLines() = 0;
     virtual void selectRate(int index) = 0;
     // Index of the selected refresh-rate line; -1 when none.
     virtual int selectedRate() const = 0;

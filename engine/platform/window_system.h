@@ -38,6 +38,7 @@ struct WindowEvent {
         MouseMove,
         MouseDown, // left or right button only: other buttons arrive as Other
         MouseUp,
+        MouseLeave, // the pointer left the window
     };
 
     Kind kind = Kind::Other;

@@ -8,9 +8,10 @@
 // Without RandR the one mode is the screen's size at an unknown rate (0).
 //
 // Nothing here switches the desktop: setMode records the mode process-wide
-// and the main window (app_window.h) opens full screen in it; the window
-// library puts the user's mode back when that window goes or the program
-// ends. Single-threaded.
+// and the main window (app_window.h) opens full screen in it, switching the
+// display when it is first shown, so that is when the settle pause belongs;
+// the window library puts the user's mode back when that window goes or the
+// program ends. Single-threaded.
 #pragma once
 
 #include "engine/platform/display_mode_source.h"
@@ -37,7 +38,7 @@ class X11DisplayModes : public DisplayModeSource {
     void pause(int milliseconds) override;
 
     // The output's current mode; false when the display could not be read.
-    bool desktopMode(DisplayMode& out) const;
+    bool desktopMode(DisplayMode& out) const override;
 
     // The mode the last successful setMode recorded; false when none was.
     static bool appliedMode(DisplayMode& out);

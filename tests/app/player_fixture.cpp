@@ -47,6 +47,7 @@ void PlayerFixture::build(bool withMusic) {
     }
     builtAt = clock.now();
     ASSERT_TRUE(buildPlayerScreen(window));
+    startOpening();
 }
 
 void PlayerFixture::TearDown() {

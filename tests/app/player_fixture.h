@@ -29,8 +29,8 @@ class PlayerFixture : public ::testing::Test {
   protected:
     // The picture sizes of the default content, in pixels.
     void givePictureSizes();
-    // Opens the music (unless told not to) and builds the screen at the
-    // current fake time.
+    // Opens the music (unless told not to), builds the screen and starts
+    // the opening at the current fake time.
     void build(bool withMusic = true);
     void TearDown() override;
 

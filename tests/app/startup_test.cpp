@@ -50,6 +50,8 @@ class RecordingSteps : public StartupSteps {
         return screenOk;
     }
     void showWindow() override { log.push_back("show"); }
+    void settleDisplay() override { log.push_back("settle"); }
+    void startOpening() override { log.push_back("opening"); }
     int runLoop() override {
         log.push_back("loop");
         return loopResult;
@@ -63,8 +65,7 @@ class RecordingSteps : public StartupSteps {
 
 using Log = std::vector<std::string>;
 
-const Log teardown = {"unmount", "close music", "free audio", "release renderer",
-                      "destroy window"};
+const Log teardown = {"unmount", "close music", "free audio", "release renderer", "destroy window"};
 
 Log concat(Log a, const Log& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -77,10 +78,10 @@ TEST(Startup, NormalRunFollowsTheFixedOrderAndReturnsTheLoopsCode) {
     RecordingSteps steps;
     steps.loopResult = 0;
     EXPECT_EQ(runGlint(steps), 0);
-    EXPECT_EQ(steps.log, concat({"setup", "window(windowed)", "renderer",
-                                 "title:TEV/VORMILA :: [ GLINT ]", "audio", "mount", "music",
-                                 "screen", "show", "loop"},
-                                teardown));
+    EXPECT_EQ(steps.log,
+              concat({"setup", "window(windowed)", "renderer", "title:TEV/VORMILA :: [ GLINT ]",
+                      "audio", "mount", "music", "screen", "show", "settle", "opening", "loop"},
+                     teardown));
 }
 
 TEST(Startup, FullScreenChoiceReachesTheWindow) {
@@ -108,9 +109,9 @@ TEST(Startup, AudioFailureShowsTheMessageAndReleasesWithoutMounting) {
     RecordingSteps steps;
     steps.audioOk = false;
     EXPECT_EQ(runGlint(steps), -1);
-    EXPECT_EQ(steps.log, (Log{"setup", "window(windowed)", "renderer",
-                              "title:TEV/VORMILA :: [ GLINT ]", "audio", "error:[GLINT] Error",
-                              "release renderer", "destroy window"}));
+    EXPECT_EQ(steps.log,
+              (Log{"setup", "window(windowed)", "renderer", "title:TEV/VORMILA :: [ GLINT ]",
+                   "audio", "error:[GLINT] Error", "release renderer", "destroy window"}));
     EXPECT_EQ(steps.errorText, "Cannot initialize sound system!");
 }
 
@@ -132,8 +133,8 @@ TEST(Startup, ScreenNotBuiltRunsTheNormalShutdownAndEndsWithOne) {
     RecordingSteps steps;
     steps.screenOk = false;
     EXPECT_EQ(runGlint(steps), 1);
-    EXPECT_EQ(steps.log, concat({"setup", "window(windowed)", "renderer",
-                                 "title:TEV/VORMILA :: [ GLINT ]", "audio", "mount", "music",
-                                 "screen"},
-                                teardown));
+    EXPECT_EQ(steps.log,
+              concat({"setup", "window(windowed)", "renderer", "title:TEV/VORMILA :: [ GLINT ]",
+                      "audio", "mount", "music", "screen"},
+                     teardown));
 }

@@ -33,6 +33,9 @@ const Rect TransportButtons{97, 583, 310, 633};
 const Rect EndWordmark{200, 240, 230, 330};
 // The track label and the track name picture.
 const Rect TrackName{26, 528, 320, 575};
+// The "next" button, tinted red while the pointer is over it.
+const Rect NextButton{253, 576, 317, 640};
+const Rgb HoverRed{242, 0, 0};
 constexpr int LetteringLevel = 150;
 
 double shareLight(const Screenshot& shot, Rect region) {
@@ -88,6 +91,14 @@ double shareLight(const Screenshot& shot, Rect region) {
     }
     return ::testing::AssertionFailure()
            << "dark " << dark << ", close button " << close << ", end wordmark " << wordmark;
+}
+
+::testing::AssertionResult nextButtonRed(const Screenshot& shot) {
+    const double red = shot.shareNear(NextButton, HoverRed, 40);
+    if (red > 0.03) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "red " << red << " of the next button";
 }
 
 bool exitedWith(int status, int code) {
@@ -159,8 +170,16 @@ TEST_F(PlayerEndToEnd, OpeningMainScreenNextTrackAndClosing) {
     EXPECT_LT(again.shareLightChanged(mainScreen, TrackName, LetteringLevel), 0.002);
     // ... and a click on "next" shows the next track's name.
     ASSERT_TRUE(run.click(playerWindows::Control::Next));
-    run.movePointer(600, 700);
     const double clickedAt = run.secondsShown();
+    // The button under the pointer is drawn red, until the pointer leaves
+    // it, its row and its panel in one move.
+    const Screenshot hovered = shotDuring(nextButtonRed, clickedAt, clickedAt + 2.0);
+    run.movePointer(600, 700);
+    const double leftAt = run.secondsShown();
+    const Screenshot left =
+        shotDuring([](const Screenshot& s) { return !nextButtonRed(s); }, leftAt, leftAt + 2.0);
+    EXPECT_TRUE(nextButtonRed(hovered));
+    EXPECT_FALSE(nextButtonRed(left)) << "the button stayed red after the pointer left it";
     double changed = 0;
     while (changed < 0.02 && run.secondsShown() < clickedAt + 4.0) {
         changed = shot().shareLightChanged(mainScreen, TrackName, LetteringLevel);
@@ -223,6 +242,29 @@ TEST_F(PlayerEndToEnd, UnopenableAudioDeviceShowsTheMessageBoxAndEndsWith255) {
     EXPECT_TRUE(exitedWith(status, 255)) << describeStatus(status);
     EXPECT_NE(run.stderrText().find("glint: Cannot initialize sound system!\n"), std::string::npos)
         << run.stderrText();
+}
+
+// A display whose one mode is its own size (a virtual one, a laptop panel
+// under XWayland), with a window manager as on a desktop: the dialog offers
+// that mode, and OK opens the player full screen at its size.
+TEST(PlayerOnAnotherDisplay, OkOnTheDesktopsOwnModeCoversTheWholeScreen) {
+    PlayerRun run({1920, 1080, true});
+    ASSERT_TRUE(run.ready()) << run.failure();
+    ASSERT_TRUE(run.copyAllContent());
+    ASSERT_TRUE(run.start());
+    ASSERT_TRUE(run.answerDialog("Return"));
+    ASSERT_TRUE(run.waitForPlayer()) << run.stderrText();
+    int x = -1, y = -1, width = 0, height = 0;
+    ASSERT_TRUE(run.playerGeometry(&x, &y, &width, &height));
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    EXPECT_EQ(width, 1920);
+    EXPECT_EQ(height, 1080);
+    ASSERT_TRUE(run.pressEscapeTwice());
+    int status = 0;
+    ASSERT_TRUE(run.waitExit(ExitMilliseconds, &status));
+    EXPECT_TRUE(exitedWith(status, 0)) << describeStatus(status);
+    EXPECT_EQ(countGlintLines(run.stderrLines()), 0) << run.stderrText();
 }
 
 TEST_F(PlayerEndToEnd, WritesNothingIntoItsWorkingFolder) {

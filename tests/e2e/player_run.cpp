@@ -17,7 +17,7 @@ std::string contentPath(const std::string& relative) {
     return std::string(GLINT_E2E_CONTENT) + "/" + relative;
 }
 
-PlayerRun::PlayerRun() : driver(server.display()) {}
+PlayerRun::PlayerRun(const XvfbScreen& screen) : server(screen), driver(server.display()) {}
 
 bool PlayerRun::ready() const {
     return scratch.valid() && workFolder.valid() && server.ready() && driver.connected();
@@ -96,6 +96,10 @@ bool PlayerRun::screenshot(Screenshot* out) const {
     glintDriver::ScreenPicture picture;
     return driver.capture(&picture) &&
            out->assign(picture.width, picture.height, std::move(picture.rgb));
+}
+
+bool PlayerRun::playerGeometry(int* x, int* y, int* width, int* height) const {
+    return player != 0 && driver.geometry(player, x, y, width, height);
 }
 
 bool PlayerRun::waitPlayerGone(int timeoutMs) const {

@@ -33,7 +33,8 @@ std::string contentPath(const std::string& relative);
 
 class PlayerRun {
   public:
-    PlayerRun();
+    // The X server's screen: 1024 x 768 and no window manager unless asked.
+    explicit PlayerRun(const XvfbScreen& screen = {});
 
     // Xvfb answers, the driver is connected to it and the folders exist;
     // otherwise `failure` says why.
@@ -68,6 +69,8 @@ class PlayerRun {
     bool movePointer(int x, int y);
     bool click(playerWindows::Control control);
     bool screenshot(Screenshot* out) const;
+    // The player window's top-left corner on the screen and its size.
+    bool playerGeometry(int* x, int* y, int* width, int* height) const;
     // True when the player window was unmapped or destroyed within the time.
     bool waitPlayerGone(int timeoutMs) const;
     // True when the program ended within the time, with its wait status.

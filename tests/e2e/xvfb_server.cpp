@@ -1,9 +1,12 @@
 #include "tests/e2e/xvfb_server.h"
 
+#include <X11/Xlib.h>
+
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
 #include <poll.h>
+#include <thread>
 #include <unistd.h>
 
 namespace glintE2e {
@@ -11,10 +14,17 @@ namespace glintE2e {
 namespace {
 
 constexpr int StartMilliseconds = 10000;
+constexpr int LookAgainMilliseconds = 20;
+
+// True once a window manager owns screen 0 of the display.
+bool managed(Display* display) {
+    const Atom selection = XInternAtom(display, "WM_S0", False);
+    return XGetSelectionOwner(display, selection) != None;
+}
 
 } // namespace
 
-XvfbServer::XvfbServer() {
+XvfbServer::XvfbServer(const XvfbScreen& screen) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
         error = "no pipe for the display number";
@@ -23,8 +33,10 @@ XvfbServer::XvfbServer() {
     SpawnOptions options;
     // -displayfd: the server takes the first free display number and writes
     // it on descriptor 3 once it accepts connections.
-    options.argv = {"Xvfb",        "-displayfd", "3",   "-screen",    "0",
-                    "1024x768x24", "-nolisten",  "tcp", "+extension", "GLX"};
+    const std::string size =
+        std::to_string(screen.width) + "x" + std::to_string(screen.height) + "x24";
+    options.argv = {"Xvfb", "-displayfd", "3",   "-screen",    "0",
+                    size,   "-nolisten",  "tcp", "+extension", "GLX"};
     options.env = environmentWith({"DISPLAY"});
     options.passFd = fds[1];
     const bool started = server.start(options, &error);
@@ -58,9 +70,50 @@ XvfbServer::XvfbServer() {
     if (number.find('\n') != std::string::npos) {
         displayName = ":" + number.substr(0, number.find('\n'));
     }
+    if (!displayName.empty() && screen.windowManager) {
+        startWindowManager();
+    }
+}
+
+void XvfbServer::startWindowManager() {
+    managerHome = std::make_unique<glintTest::TempFolder>();
+    if (!managerHome->valid()) {
+        error = "no folder for the window manager";
+        return;
+    }
+    SpawnOptions options;
+    options.argv = {"openbox", "--config-file", GLINT_OPENBOX_CONFIG};
+    options.env = environmentWith({"DISPLAY=" + displayName, "HOME=" + managerHome->path(),
+                                   "XDG_CONFIG_HOME=" + managerHome->path("config"),
+                                   "XDG_CACHE_HOME=" + managerHome->path("cache")});
+    options.stderrPath = managerHome->path("openbox.log");
+    if (!manager.start(options, &error)) {
+        return;
+    }
+    Display* display = XOpenDisplay(displayName.c_str());
+    if (!display) {
+        error = "cannot open " + displayName + " to wait for the window manager";
+        return;
+    }
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(StartMilliseconds);
+    while (!managed(display)) {
+        if (!manager.running()) {
+            error = "openbox ended: " + glintTest::readFile(managerHome->path("openbox.log"));
+            break;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            error = "openbox did not take the screen within " + std::to_string(StartMilliseconds) +
+                    " ms";
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(LookAgainMilliseconds));
+    }
+    XCloseDisplay(display);
 }
 
 XvfbServer::~XvfbServer() {
+    manager.stop(2000);
     // A terminated server removes its lock file and socket; a killed one not.
     server.stop(2000);
 }

@@ -1,5 +1,7 @@
 #include "engine/gui/object.h"
 
+#include "engine/gui/mouse_dispatch.h"
+
 #include "tests/gui/gui_test_helpers.h"
 #include "tests/support/fake_clock.h"
 
@@ -17,6 +19,7 @@ using keltraWorks::KindMove;
 using keltraWorks::KindPaint;
 using keltraWorks::KindPress;
 using keltraWorks::KindRelease;
+using keltraWorks::MouseEventKind;
 using keltraWorks::Object;
 using keltraWorks::SpeedCtrl;
 
@@ -392,9 +395,24 @@ TEST_F(Routing, MovesReachEveryHitSiblingAndLeaveFiresOnce) {
 
     log.clear();
     root.onMouseMove(vector2(4.5f, 4.5f)); // into b only
-    root.onMouseMove(vector2(9, 9));       // outside box: box leaves, b is not told
-    EXPECT_EQ(log, std::vector<std::string>({"b:1", "box:2"}));
-    EXPECT_TRUE(b->hovered);
+    root.onMouseMove(vector2(9, 9));       // outside box in one move: b leaves, then box
+    EXPECT_EQ(log, std::vector<std::string>({"b:1", "b:2", "box:2"}));
+    EXPECT_FALSE(b->hovered || box->hovered);
+}
+
+TEST_F(Routing, LeavingTheRootOrTheWindowEndsEveryHover) {
+    Object* box = placed(&root, "box", 1, 1, 6, 6);
+    Object* a = placed(box, "a", 2, 2, 2, 2);
+    watch(a, "a");
+    watch(box, "box");
+    for (MouseEventKind away : {MouseEventKind::Move, MouseEventKind::Leave}) {
+        keltraWorks::dispatchMouseEvent(root, MouseEventKind::Move, vector2(3, 3));
+        log.clear();
+        // Far outside the root (or no point at all, for the window's leave).
+        keltraWorks::dispatchMouseEvent(root, away, vector2(20, 20));
+        EXPECT_EQ(log, std::vector<std::string>({"a:2", "box:2"}));
+        EXPECT_FALSE(a->hovered || box->hovered);
+    }
 }
 
 // ---------------------------------------------------------------- animation

@@ -325,6 +325,18 @@ TEST_F(AppWindowLoop, PressAndReleaseFlagsAreClearedAfterEveryDispatch) {
     EXPECT_FALSE(keltraWorks::releaseTaken);
 }
 
+TEST_F(AppWindowLoop, ThePointerLeavingTheWindowEndsTheHover) {
+    attach();
+    Object* hovered = new Object(&root, "hovered");
+    hovered->hovered = true;
+    WindowEvent leave;
+    leave.kind = Kind::MouseLeave;
+    desktop.now(leave);
+    ASSERT_TRUE(turn());
+    EXPECT_FALSE(hovered->hovered);
+    EXPECT_EQ(root.draws, 1) << "a frame follows, as after every event";
+}
+
 TEST_F(AppWindowLoop, PositionsLeftOfOrAboveTheWindowReadAsLargeUnsignedNumbers) {
     attach();
     desktop.now(mouse(Kind::MouseUp, -1, -30));

@@ -4,8 +4,8 @@
 // the dialog once (every case runs as its own process).
 #include "engine/platform/fltk_setup_view.h"
 
-#include "engine/platform/display_mode_source.h"
 #include "engine/platform/setup_dlg.h"
+#include "tests/platform/scripted_modes.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Check_Button.H>
@@ -18,8 +18,9 @@
 #include <cstring>
 #include <vector>
 
+using glintTest::mode;
+using glintTest::ScriptedModes;
 using keltraWorks::DisplayMode;
-using keltraWorks::DisplayModeSource;
 using keltraWorks::FltkSetupView;
 using keltraWorks::SetupDlg;
 using keltraWorks::SetupView;
@@ -29,24 +30,14 @@ namespace {
 // Not the player's own title: the view must show the caption it is given.
 constexpr char Caption[] = "a test :: Setup";
 
-class FixedModes : public DisplayModeSource {
-  public:
-    explicit FixedModes(std::vector<int> rates) : rates(std::move(rates)) {}
-    bool mode(int number, DisplayMode& out) override {
-        if (number < 0 || number >= static_cast<int>(rates.size())) {
-            return false;
-        }
-        out.width = 1024;
-        out.height = 768;
-        out.bitsPerPixel = 32;
-        out.refreshRate = rates[static_cast<size_t>(number)];
-        return true;
+// 1024 x 768 at 32 bits per pixel at each of the rates.
+ScriptedModes fixedModes(const std::vector<int>& rates) {
+    std::vector<DisplayMode> list;
+    for (int rate : rates) {
+        list.push_back(mode(1024, 768, 32, rate));
     }
-    bool testMode(const DisplayMode&) override { return true; }
-    bool setMode(const DisplayMode&) override { return true; }
-    void pause(int) override {}
-    std::vector<int> rates;
-};
+    return ScriptedModes(list);
+}
 
 // What the dialog looked like when the key was pressed.
 struct Seen {
@@ -58,12 +49,15 @@ struct Seen {
     int activeChoices = 0;
     int choices = 0;
     bool windowedActive = false;
+    int resolutionLines = 0;
     int rateLines = 0;
 };
 
 struct Script {
     int key = 0;
     Seen seen;
+    // The resolution line the user picks before the key, if any.
+    int pickResolution = -1;
 };
 
 void inspect(Fl_Window* window, Seen& seen) {
@@ -82,10 +76,8 @@ void inspect(Fl_Window* window, Seen& seen) {
         } else if (auto* choice = dynamic_cast<Fl_Choice*>(child)) {
             ++seen.choices;
             seen.activeChoices += choice->active() ? 1 : 0;
-            // The rate box is the second choice; size() counts the terminator.
-            if (seen.choices == 2) {
-                seen.rateLines = choice->size() - 1;
-            }
+            // Resolutions first, then rates; size() counts the terminator.
+            (seen.choices == 1 ? seen.resolutionLines : seen.rateLines) = choice->size() - 1;
         }
     }
 }
@@ -96,6 +88,15 @@ void pressKey(void* data) {
     if (!window) {
         Fl::repeat_timeout(0.05, pressKey, data);
         return;
+    }
+    if (script->pickResolution >= 0) {
+        for (int i = 0; i < window->children(); ++i) {
+            if (auto* choice = dynamic_cast<Fl_Choice*>(window->child(i))) {
+                choice->value(script->pickResolution);
+                choice->do_callback();
+                break;
+            }
+        }
     }
     inspect(window, script->seen);
     // A key press as FLTK's own loop hands it on: focus first, then shortcut.
@@ -132,7 +133,7 @@ bool dialogShownInThisProcess = false;
 
 TEST(FltkSetupView, EnterAcceptsTheDefaultsInACentredModalDialog) {
     NEED_A_FRESH_DISPLAY();
-    FixedModes modes({85, 60});
+    ScriptedModes modes = fixedModes({85, 60});
     FltkSetupView view(Caption);
     SetupDlg dialog(1024, 768, modes, view);
     // Work started "once the dialog is on screen" is started once, with the
@@ -169,9 +170,26 @@ TEST(FltkSetupView, EnterAcceptsTheDefaultsInACentredModalDialog) {
     EXPECT_EQ(Fl::first_window(), nullptr);
 }
 
+TEST(FltkSetupView, PickingTheDesktopsLineShowsItsRateAndChoosesIt) {
+    NEED_A_FRESH_DISPLAY();
+    ScriptedModes modes = fixedModes({85, 75, 60});
+    modes.haveDesktop = true;
+    modes.desktop = mode(1920, 1080, 32, 50);
+    FltkSetupView view(Caption);
+    SetupDlg dialog(1024, 768, modes, view);
+    Script script{FL_Enter, {}, 1};
+    Fl::add_timeout(0.1, pressKey, &script);
+    ASSERT_TRUE(dialog.run());
+    ASSERT_TRUE(script.seen.found);
+    EXPECT_EQ(script.seen.resolutionLines, 2);
+    EXPECT_EQ(script.seen.rateLines, 1);
+    EXPECT_TRUE(dialog.desktopChosen);
+    EXPECT_EQ(dialog.frequency, 50);
+}
+
 TEST(FltkSetupView, EscapeCancels) {
     NEED_A_FRESH_DISPLAY();
-    FixedModes modes({60});
+    ScriptedModes modes = fixedModes({60});
     FltkSetupView view(Caption);
     SetupDlg dialog(1024, 768, modes, view);
     Script script{FL_Escape, {}};
@@ -187,7 +205,7 @@ TEST(FltkSetupView, EscapeCancels) {
 
 TEST(FltkSetupView, WithoutModesTheChoicesAreGreyAndWindowedIsTicked) {
     NEED_A_FRESH_DISPLAY();
-    FixedModes modes({});
+    ScriptedModes modes = fixedModes({});
     FltkSetupView view(Caption);
     SetupDlg dialog(1024, 768, modes, view);
     Script script{FL_Enter, {}};

@@ -16,7 +16,8 @@ TEST(GlDriverWarmUp, LoadsTheDriverAndLeavesTheMainWindowItsOwnContext) {
     EXPECT_TRUE(GlDriverWarmUp::warmed());
 
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    SDL_Window* window = SDL_CreateWindow("warm", 0, 0, 64, 48, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    SDL_Window* window =
+        SDL_CreateWindow("warm", 0, 0, 64, 48, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     ASSERT_NE(window, nullptr) << SDL_GetError();
     SDL_GLContext context = SDL_GL_CreateContext(window);
     EXPECT_NE(context, nullptr) << SDL_GetError();

@@ -86,6 +86,7 @@ TEST(SdlWindowSystem, TranslatesTheEventsTheLoopActsOn) {
     SDL_Event quit = {};
     quit.type = SDL_QUIT;
     push(quit);
+    push(windowEvent(SDL_WINDOWEVENT_LEAVE));
 
     // Without an X11 video driver the media keys go by SDL's codes.
     const SDL_Keycode codes[] = {SDLK_SPACE,     SDLK_LEFT,      SDLK_RIGHT,    SDLK_AUDIOPLAY,
@@ -103,7 +104,7 @@ TEST(SdlWindowSystem, TranslatesTheEventsTheLoopActsOn) {
     while (system.poll(event)) {
         got.push_back(event);
     }
-    ASSERT_EQ(got.size(), 10u + std::size(keys));
+    ASSERT_EQ(got.size(), 11u + std::size(keys));
     EXPECT_EQ(got[0].kind, Kind::Key);
     EXPECT_EQ(got[0].key, WindowKey::Escape);
     EXPECT_TRUE(got[0].repeat) << "key repeats of Escape count too";
@@ -123,8 +124,9 @@ TEST(SdlWindowSystem, TranslatesTheEventsTheLoopActsOn) {
     EXPECT_EQ(got[7].kind, Kind::Close);
     EXPECT_EQ(got[8].kind, Kind::Other);
     EXPECT_EQ(got[9].kind, Kind::Close);
+    EXPECT_EQ(got[10].kind, Kind::MouseLeave);
     for (size_t i = 0; i < std::size(keys); ++i) {
-        EXPECT_EQ(got[10 + i].key, keys[i]) << SDL_GetKeyName(codes[i]);
+        EXPECT_EQ(got[11 + i].key, keys[i]) << SDL_GetKeyName(codes[i]);
     }
     SDL_QuitSubSystem(SDL_INIT_EVENTS);
 }
@@ -186,8 +188,8 @@ TEST_F(SdlAppWindow, TheDesktopsOwnModeIsAskedForWithoutASwitch) {
         ASSERT_TRUE(modes.setMode(mode));
     }
     ASSERT_FALSE(X11DisplayModes::appliedModeSwitches());
-    // Given another position, the window still goes where the display is.
-    AppWindow window(WindowStyle::FullScreen, mode.width, mode.height, 37, 21);
+    // Given another place and size, the window still covers the display.
+    AppWindow window(WindowStyle::FullScreen, 640, 480, 37, 21);
     ASSERT_NE(window.handle(), nullptr);
     const Uint32 flags = SDL_GetWindowFlags(window.handle());
     EXPECT_TRUE(flags & SDL_WINDOW_BORDERLESS);
@@ -206,6 +208,8 @@ TEST_F(SdlAppWindow, TheDesktopsOwnModeIsAskedForWithoutASwitch) {
     SDL_GetWindowSize(window.handle(), &w, &h);
     EXPECT_EQ(w, mode.width);
     EXPECT_EQ(h, mode.height);
+    EXPECT_EQ(window.width, mode.width);
+    EXPECT_EQ(window.height, mode.height);
 }
 
 TEST_F(SdlAppWindow, AGlContextIsCurrentUntilItIsDestroyed) {

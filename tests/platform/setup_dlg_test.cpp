@@ -1,59 +1,20 @@
 #include "engine/platform/setup_dlg.h"
 
-#include "engine/platform/display_mode_source.h"
 #include "engine/platform/setup_view.h"
+#include "tests/platform/scripted_modes.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+using glintTest::mode;
+using glintTest::ScriptedModes;
 using keltraWorks::DisplayMode;
-using keltraWorks::DisplayModeSource;
 using keltraWorks::SetupDlg;
 using keltraWorks::SetupView;
 
 namespace {
-
-// A display with a scripted mode list. Modes listed in `refused` fail the
-// switch test; every call that changes or tests the display is recorded.
-class ScriptedModes : public DisplayModeSource {
-  public:
-    explicit ScriptedModes(std::vector<DisplayMode> list) : modes(std::move(list)) {}
-
-    bool mode(int number, DisplayMode& out) override {
-        if (number < 0 || number >= static_cast<int>(modes.size())) {
-            return false;
-        }
-        out = modes[static_cast<size_t>(number)];
-        return true;
-    }
-    bool testMode(const DisplayMode& m) override {
-        tested.push_back(m);
-        for (const DisplayMode& r : refused) {
-            if (same(r, m)) {
-                return false;
-            }
-        }
-        return true;
-    }
-    bool setMode(const DisplayMode& m) override {
-        set.push_back(m);
-        return true;
-    }
-    void pause(int milliseconds) override { pauses.push_back(milliseconds); }
-
-    static bool same(const DisplayMode& a, const DisplayMode& b) {
-        return a.width == b.width && a.height == b.height && a.bitsPerPixel == b.bitsPerPixel &&
-               a.refreshRate == b.refreshRate;
-    }
-
-    std::vector<DisplayMode> modes;
-    std::vector<DisplayMode> refused;
-    std::vector<DisplayMode> tested;
-    std::vector<DisplayMode> set;
-    std::vector<int> pauses;
-};
 
 // A dialog the test "clicks": run() initialises like the real view, then
 // applies the scripted user actions and ends with OK or Cancel.
@@ -63,6 +24,10 @@ class ScriptedView : public SetupView {
 
     int run(SetupDlg& dialog) override {
         dialog.initDialog(*this);
+        if (pickResolution >= 0) {
+            resolutionSelection = pickResolution;
+            dialog.resolutionChanged(*this);
+        }
         if (pickRate >= 0) {
             rateSelection = pickRate;
         }
@@ -79,8 +44,14 @@ class ScriptedView : public SetupView {
         }
         return CannotShow;
     }
-    void setResolutionLine(const std::string& text) override { resolution = text; }
+    void addResolutionLine(const std::string& text) override { resolutions.push_back(text); }
+    void selectResolution(int index) override { resolutionSelection = index; }
+    int selectedResolution() const override { return resolutionSelection; }
     void addRateLine(const std::string& text) override { rates.push_back(text); }
+    void clearRateLines() override {
+        rates.clear();
+        rateSelection = -1;
+    }
     void selectRate(int index) override { rateSelection = index; }
     int selectedRate() const override { return rateSelection; }
     void setWindowed(bool ticked) override { windowedTicked = ticked; }
@@ -89,25 +60,18 @@ class ScriptedView : public SetupView {
 
     // Script.
     Ending ending = Ending::Ok;
+    int pickResolution = -1;
     int pickRate = -1;
     bool tickWindowed = false;
 
     // What the dialog put on screen.
-    std::string resolution;
+    std::vector<std::string> resolutions;
+    int resolutionSelection = -1;
     std::vector<std::string> rates;
     int rateSelection = -1;
     bool windowedTicked = false;
     bool enabled = true;
 };
-
-DisplayMode mode(int w, int h, int bits, int rate) {
-    DisplayMode m;
-    m.width = w;
-    m.height = h;
-    m.bitsPerPixel = bits;
-    m.refreshRate = rate;
-    return m;
-}
 
 std::vector<int> ratesOf(const std::vector<DisplayMode>& list) {
     ScriptedModes modes(list);
@@ -165,7 +129,8 @@ TEST(SetupDlgChoice, OkUntouchedChoosesFullScreenAtTheFirstRate) {
     EXPECT_EQ(dialog.frequency, 60);
     ASSERT_TRUE(dialog.run());
     EXPECT_EQ(dialog.endCode, SetupDlg::EndOk);
-    EXPECT_EQ(view.resolution, "1024 x 768");
+    EXPECT_EQ(view.resolutions, std::vector<std::string>{"1024 x 768"});
+    EXPECT_EQ(view.resolutionSelection, 0);
     EXPECT_EQ(view.rates, (std::vector<std::string>{"75 Hz", "60 Hz"}));
     EXPECT_FALSE(view.windowedTicked);
     EXPECT_TRUE(view.enabled);
@@ -198,7 +163,7 @@ TEST(SetupDlgChoice, NoModeGreysOutTheChoicesAndForcesWindowedAtRateZero) {
     ScriptedView view;
     SetupDlg dialog(1024, 768, modes, view);
     ASSERT_TRUE(dialog.run());
-    EXPECT_EQ(view.resolution, "Not supported by hardware!");
+    EXPECT_EQ(view.resolutions, std::vector<std::string>{"Not supported by hardware!"});
     EXPECT_TRUE(view.rates.empty());
     EXPECT_FALSE(view.enabled);
     EXPECT_TRUE(view.windowedTicked);
@@ -235,7 +200,60 @@ TEST(SetupDlgChoice, CancelAndAMissingDisplayLeaveTheChoiceUntouched) {
     EXPECT_FALSE(unshown.fullscreen);
 }
 
-TEST(SetupDlgApply, SwitchesToTheChosenModeAndWaitsHalfASecond) {
+TEST(SetupDlgChoice, TheDesktopsOwnModeFollowsTheFixedOneWhichStaysTheDefault) {
+    ScriptedModes modes({mode(1920, 1080, 32, 60), mode(1024, 768, 32, 75)});
+    modes.haveDesktop = true;
+    modes.desktop = mode(1920, 1080, 32, 60);
+    ScriptedView untouched;
+    SetupDlg fixed(1024, 768, modes, untouched);
+    ASSERT_TRUE(fixed.run());
+    EXPECT_EQ(untouched.resolutions,
+              (std::vector<std::string>{"1024 x 768", "1920 x 1080 (desktop)"}));
+    EXPECT_EQ(untouched.resolutionSelection, 0);
+    EXPECT_EQ(untouched.rates, std::vector<std::string>{"75 Hz"});
+    EXPECT_FALSE(fixed.desktopChosen);
+    EXPECT_EQ(fixed.frequency, 75);
+
+    // Picking the desktop's line shows its own rate and chooses it.
+    ScriptedView picked;
+    picked.pickResolution = 1;
+    SetupDlg desktop(1024, 768, modes, picked);
+    ASSERT_TRUE(desktop.run());
+    EXPECT_EQ(picked.rates, std::vector<std::string>{"60 Hz"});
+    EXPECT_TRUE(desktop.desktopChosen);
+    EXPECT_TRUE(desktop.fullscreen);
+    EXPECT_EQ(desktop.frequency, 60);
+    ASSERT_TRUE(desktop.applyMode());
+    ASSERT_EQ(modes.set.size(), 1u);
+    EXPECT_TRUE(ScriptedModes::same(modes.set[0], mode(1920, 1080, 32, 60)));
+
+    // A desktop of the fixed size gets no second line.
+    modes.desktop = mode(1024, 768, 32, 75);
+    ScriptedView same;
+    SetupDlg sameSize(1024, 768, modes, same);
+    ASSERT_TRUE(sameSize.run());
+    EXPECT_EQ(same.resolutions, std::vector<std::string>{"1024 x 768"});
+}
+
+TEST(SetupDlgChoice, WithoutTheFixedModeTheDesktopsOwnIsOfferedAndChosen) {
+    // A virtual display: its one mode, of no known rate.
+    ScriptedModes modes({mode(1920, 1080, 32, 0)});
+    modes.haveDesktop = true;
+    modes.desktop = mode(1920, 1080, 32, 0);
+    ScriptedView view;
+    SetupDlg dialog(1024, 768, modes, view);
+    ASSERT_TRUE(dialog.run());
+    EXPECT_EQ(view.resolutions, std::vector<std::string>{"1920 x 1080 (desktop)"});
+    EXPECT_EQ(view.resolutionSelection, 0);
+    EXPECT_TRUE(view.rates.empty()) << "an unknown rate shows nothing, never 0 Hz";
+    EXPECT_TRUE(view.enabled);
+    EXPECT_FALSE(view.windowedTicked);
+    EXPECT_TRUE(dialog.fullscreen);
+    EXPECT_TRUE(dialog.desktopChosen);
+    EXPECT_EQ(dialog.frequency, 0);
+}
+
+TEST(SetupDlgApply, SetsTheChosenModeAndWaitsHalfASecondOnlyWhenSettling) {
     ScriptedModes modes({mode(1024, 768, 32, 60), mode(1024, 768, 32, 75)});
     ScriptedView view;
     view.pickRate = 1;
@@ -247,6 +265,9 @@ TEST(SetupDlgApply, SwitchesToTheChosenModeAndWaitsHalfASecond) {
     EXPECT_TRUE(ScriptedModes::same(modes.tested[0], mode(1024, 768, 32, 75)));
     ASSERT_EQ(modes.set.size(), 1u);
     EXPECT_TRUE(ScriptedModes::same(modes.set[0], mode(1024, 768, 32, 75)));
+    // The display switches when the window shows, after this: no wait yet.
+    EXPECT_TRUE(modes.pauses.empty());
+    dialog.settleMode();
     EXPECT_EQ(modes.pauses, (std::vector<int>{500}));
 }
 
@@ -259,6 +280,7 @@ TEST(SetupDlgApply, RefusesWindowedModeAndAModeThatFailsTheTest) {
     modes.tested.clear();
     EXPECT_FALSE(dialog.applyMode());
     EXPECT_TRUE(modes.tested.empty());
+    dialog.settleMode();
 
     // Full screen chosen, but the display no longer takes the mode.
     ScriptedView full;
@@ -266,6 +288,7 @@ TEST(SetupDlgApply, RefusesWindowedModeAndAModeThatFailsTheTest) {
     ASSERT_TRUE(fullDialog.run());
     modes.refused = {mode(1024, 768, 32, 60)};
     EXPECT_FALSE(fullDialog.applyMode());
+    fullDialog.settleMode();
     EXPECT_TRUE(modes.set.empty());
-    EXPECT_TRUE(modes.pauses.empty());
+    EXPECT_TRUE(modes.pauses.empty()) << "nothing set, nothing to settle";
 }

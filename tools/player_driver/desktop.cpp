@@ -64,6 +64,30 @@ std::string titleOf(Display* d, Window w) {
     return title;
 }
 
+// The titled windows among the children of `parent`, looking `depth` more
+// levels below an untitled child: a reparenting window manager puts each
+// top-level window inside an untitled frame of its own.
+void collectTitled(Display* d, Window parent, int depth, std::vector<TopWindow>& out) {
+    Window root = 0;
+    Window grandparent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(d, parent, &root, &grandparent, &children, &count)) {
+        return;
+    }
+    for (unsigned int i = 0; i < count; ++i) {
+        std::string title = titleOf(d, children[i]);
+        if (!title.empty()) {
+            out.push_back({children[i], std::move(title)});
+        } else if (depth > 0) {
+            collectTitled(d, children[i], depth - 1, out);
+        }
+    }
+    if (children != nullptr) {
+        XFree(children);
+    }
+}
+
 // The 8-bit channel a pixel holds under `mask`.
 uint8_t channel(unsigned long pixel, unsigned long mask) {
     if (mask == 0) {
@@ -126,22 +150,8 @@ void Desktop::takeEvents() const {
 
 std::vector<TopWindow> Desktop::windows() const {
     std::vector<TopWindow> out;
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (display == nullptr ||
-        !XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
-        return out;
-    }
-    for (unsigned int i = 0; i < count; ++i) {
-        std::string title = titleOf(display, children[i]);
-        if (!title.empty()) {
-            out.push_back({children[i], std::move(title)});
-        }
-    }
-    if (children != nullptr) {
-        XFree(children);
+    if (display != nullptr) {
+        collectTitled(display, DefaultRootWindow(display), 1, out);
     }
     return out;
 }
@@ -222,6 +232,17 @@ bool Desktop::toRoot(unsigned long window, int x, int y, int* rootX, int* rootY)
     Window child = 0;
     return display != nullptr && XTranslateCoordinates(display, window, DefaultRootWindow(display),
                                                        x, y, rootX, rootY, &child);
+}
+
+bool Desktop::geometry(unsigned long window, int* x, int* y, int* width, int* height) const {
+    XWindowAttributes a{};
+    if (display == nullptr || !XGetWindowAttributes(display, window, &a) ||
+        !toRoot(window, 0, 0, x, y)) {
+        return false;
+    }
+    *width = a.width;
+    *height = a.height;
+    return true;
 }
 
 bool Desktop::movePointer(unsigned long window, int x, int y) const {

@@ -2,8 +2,8 @@
 // finds top-level windows by their exact title and waits for them to be
 // mapped and viewable, gives a window the keyboard focus and types keys into
 // it, moves the pointer and clicks through the XTEST extension, and takes a
-// picture of the whole screen. The displays it is meant for have no window
-// manager, so every top-level window is a child of the root.
+// picture of the whole screen. Top-level windows are the root's titled
+// children, or under a window manager the titled windows in its frames.
 //
 // Units: times are nanoseconds of CLOCK_MONOTONIC (monotonicNs, the clock of
 // the benchmark's frame log), time-outs milliseconds; positions are pixels
@@ -65,6 +65,9 @@ class Desktop {
                                   const std::function<bool()>& keepWaiting = {}) const;
     // Waits until the window is unmapped or destroyed; false after the time.
     bool waitUntilNotViewable(unsigned long window, int timeoutMs) const;
+    // The window's top-left corner on the screen and its size; false when
+    // it is gone.
+    bool geometry(unsigned long window, int* x, int* y, int* width, int* height) const;
 
     // Focuses the window, then presses and releases the key, an X keysym
     // name such as "Return" or "Escape".
