@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsystemd-dev # sd-bus: the media controls on the session bus
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
+  openbox # a window manager for the tests of resizing and full screen, started privately
   dbus playerctl # a private session bus for the media-control tests, and a client
   xfonts-base # core X fonts: SDL draws its message box with them
   clang libclang-rt-14-dev

@@ -95,6 +95,40 @@ void askForFullScreenState(SDL_Window* window) {
     XFlush(display);
 }
 
+// Asks a window manager to add or remove the full-screen state of a mapped
+// window (without one, nobody reads the request).
+void sendFullScreenState(SDL_Window* window, bool on) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
+        return;
+    }
+    ::Display* display = info.info.x11.display;
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = info.info.x11.window;
+    event.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = on ? 1 : 0; // _NET_WM_STATE_ADD or _REMOVE
+    event.xclient.data.l[1] =
+        static_cast<long>(XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False));
+    event.xclient.data.l[3] = 1; // a request from an ordinary application
+    XSendEvent(display, DefaultRootWindow(display), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(display);
+}
+
+// The windowed size: twice the asked one where the desktop holds twice it
+// both ways, so that a HiDPI display shows the picture at a readable size.
+void fitWindowedSize(int* width, int* height) {
+    SDL_DisplayMode desktop;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w >= 2 * *width &&
+        desktop.h >= 2 * *height) {
+        *width *= 2;
+        *height *= 2;
+    }
+}
+
 } // namespace
 
 AppWindow::AppWindow(WindowStyle style, int clientWidth, int clientHeight, int x, int y) {
@@ -105,8 +139,7 @@ AppWindow::AppWindow(WindowStyle style, int clientWidth, int clientHeight, int x
     registered = true;
     nextTick = tickCount() + TickMilliseconds;
     if (create(style, clientWidth, clientHeight, x, y)) {
-        width = clientWidth;
-        height = clientHeight;
+        SDL_GetWindowSize(window, &width, &height);
     }
 }
 
@@ -139,6 +172,10 @@ bool AppWindow::create(WindowStyle style, int clientWidth, int clientHeight, int
     }
 
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (style == WindowStyle::Windowed) {
+        flags |= SDL_WINDOW_RESIZABLE;
+        fitWindowedSize(&clientWidth, &clientHeight);
+    }
     DisplayMode applied;
     const bool modeApplied = X11DisplayModes::appliedMode(applied);
     const bool switchDisplay = modeApplied && X11DisplayModes::appliedModeSwitches();
@@ -320,6 +357,10 @@ void AppWindow::dispatch(const WindowEvent& event) {
     case WindowEvent::Kind::Key:
         if (event.key == WindowKey::Escape) {
             postQuitMessage(0);
+        } else if (event.key == WindowKey::FullScreen) {
+            if (!event.repeat) {
+                toggleFullScreen();
+            }
         } else if (event.key != WindowKey::Other && keyHandler) {
             keyHandler(event.key, event.repeat);
         }
@@ -340,8 +381,47 @@ void AppWindow::dispatch(const WindowEvent& event) {
             handleMouseUp(unsigned16(event.x), unsigned16(event.y), event.button);
         }
         break;
+    case WindowEvent::Kind::Resize:
+        resized(event.width, event.height);
+        break;
     case WindowEvent::Kind::Other:
         break;
+    }
+}
+
+bool AppWindow::toggleFullScreen() {
+    // A display mode the dialog switched to is left as chosen.
+    if (!window || (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0) {
+        return false;
+    }
+    if (!fullScreen) {
+        const int index = SDL_GetWindowDisplayIndex(window);
+        SDL_Rect bounds;
+        if (SDL_GetDisplayBounds(index < 0 ? 0 : index, &bounds) != 0) {
+            std::fprintf(stderr, "glint: platform: cannot go full screen: %s\n", SDL_GetError());
+            return false;
+        }
+        SDL_GetWindowPosition(window, &windowedX, &windowedY);
+        SDL_GetWindowSize(window, &windowedWidth, &windowedHeight);
+        SDL_SetWindowBordered(window, SDL_FALSE);
+        SDL_SetWindowPosition(window, bounds.x, bounds.y);
+        SDL_SetWindowSize(window, bounds.w, bounds.h);
+        sendFullScreenState(window, true);
+    } else {
+        sendFullScreenState(window, false);
+        SDL_SetWindowBordered(window, SDL_TRUE);
+        SDL_SetWindowSize(window, windowedWidth, windowedHeight);
+        SDL_SetWindowPosition(window, windowedX, windowedY);
+    }
+    fullScreen = !fullScreen;
+    return true;
+}
+
+void AppWindow::resized(int newWidth, int newHeight) {
+    width = newWidth;
+    height = newHeight;
+    if (renderer) {
+        renderer->setDrawableSize(newWidth, newHeight);
     }
 }
 

@@ -32,10 +32,9 @@ template <class Code> struct KeyName {
 };
 
 constexpr KeyName<SDL_Keycode> SdlKeys[] = {
-    {SDLK_ESCAPE, WindowKey::Escape},
-    {SDLK_SPACE, WindowKey::Space},
-    {SDLK_LEFT, WindowKey::Left},
-    {SDLK_RIGHT, WindowKey::Right},
+    {SDLK_ESCAPE, WindowKey::Escape},  {SDLK_SPACE, WindowKey::Space},
+    {SDLK_LEFT, WindowKey::Left},      {SDLK_RIGHT, WindowKey::Right},
+    {SDLK_F11, WindowKey::FullScreen},
 };
 // SDL 2 has no code for a media pause key.
 constexpr KeyName<SDL_Keycode> SdlMediaKeys[] = {
@@ -68,6 +67,17 @@ void SdlWindowSystem::note(const SDL_Event& event) {
                                           event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)) {
         exposed = true;
     }
+    // Mesa's software GL looks at the window's size again only after a
+    // swap: showing part of the buffer keeps the old size, and a box of the
+    // new size would reach past it. One swap as the new size arrives (its
+    // picture is replaced at once by the whole frame drawn next) lets the
+    // back buffer take the new size.
+    if (copySubBuffer != nullptr && event.type == SDL_WINDOWEVENT &&
+        event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+        if (SDL_Window* window = SDL_GetWindowFromID(event.window.windowID)) {
+            SDL_GL_SwapWindow(window);
+        }
+    }
 }
 
 bool SdlWindowSystem::translate(const SDL_Event& event, WindowEvent& out) {
@@ -84,6 +94,15 @@ bool SdlWindowSystem::translate(const SDL_Event& event, WindowEvent& out) {
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
             out.kind = WindowEvent::Kind::Close;
+        } else if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+            out.kind = WindowEvent::Kind::Resize;
+            out.width = event.window.data1;
+            out.height = event.window.data2;
+            // The renderer draws into the drawable, which a high-DPI
+            // display makes larger than the window.
+            if (SDL_Window* window = SDL_GetWindowFromID(event.window.windowID)) {
+                SDL_GL_GetDrawableSize(window, &out.width, &out.height);
+            }
         }
         break;
     case SDL_KEYDOWN:

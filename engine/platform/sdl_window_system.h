@@ -5,7 +5,10 @@
 // which the main window starts before making one of these. Every SDL event becomes one WindowEvent
 // (most as Other), except the raw X events below.
 //
-// Keys: Escape, Space, Left and Right by SDL's key codes. The media keys go
+// A change of the window's size becomes a Resize with the drawable's size
+// (and, like an expose, makes the next region show the whole back buffer).
+//
+// Keys: Escape, Space, Left, Right and F11 by SDL's key codes. The media keys go
 // by what the keyboard map names them: SDL 2 knows no XF86AudioPause (a
 // media pause key gives no SDL event at all) and names a key by its
 // unshifted meaning (Shift+XF86AudioPlay is XF86AudioPause in the usual map),

@@ -28,6 +28,7 @@ enum class WindowKey {
     MediaStop,
     MediaNext,
     MediaPrevious,
+    FullScreen, // F11: the window's own, never handed to the application
 };
 
 struct WindowEvent {
@@ -38,6 +39,7 @@ struct WindowEvent {
         MouseMove,
         MouseDown, // left or right button only: other buttons arrive as Other
         MouseUp,
+        Resize, // the drawable's size changed: width x height pixels now
     };
 
     Kind kind = Kind::Other;
@@ -46,6 +48,8 @@ struct WindowEvent {
     int x = 0;
     int y = 0;
     int button = 0; // MouseDown/MouseUp: 0 left, 1 right
+    int width = 0;  // Resize
+    int height = 0;
 };
 
 class WindowSystem {
