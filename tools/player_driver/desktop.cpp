@@ -26,6 +26,8 @@ namespace {
 // be set after its window was mapped.
 constexpr int LookAgainMilliseconds = 5;
 constexpr long MoveFrameNanoseconds = 30000000;
+// How deep a window manager's frames may hold a program's window.
+constexpr int FrameDepth = 2;
 
 thread_local bool errorSeen = false;
 
@@ -124,24 +126,33 @@ void Desktop::takeEvents() const {
     }
 }
 
-std::vector<TopWindow> Desktop::windows() const {
-    std::vector<TopWindow> out;
+void Desktop::collectWindows(unsigned long parentWindow, int depth,
+                             std::vector<TopWindow>* out) const {
     Window root = 0;
     Window parent = 0;
     Window* children = nullptr;
     unsigned int count = 0;
-    if (display == nullptr ||
-        !XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
-        return out;
+    if (!XQueryTree(display, parentWindow, &root, &parent, &children, &count)) {
+        return;
     }
     for (unsigned int i = 0; i < count; ++i) {
         std::string title = titleOf(display, children[i]);
         if (!title.empty()) {
-            out.push_back({children[i], std::move(title)});
+            out->push_back({children[i], std::move(title)});
+        } else if (depth > 0) {
+            // A window manager's frame: the program's window is inside.
+            collectWindows(children[i], depth - 1, out);
         }
     }
     if (children != nullptr) {
         XFree(children);
+    }
+}
+
+std::vector<TopWindow> Desktop::windows() const {
+    std::vector<TopWindow> out;
+    if (display != nullptr) {
+        collectWindows(DefaultRootWindow(display), FrameDepth, &out);
     }
     return out;
 }
@@ -249,11 +260,28 @@ bool Desktop::clickControl(unsigned long window, playerWindows::Control control)
     if (display == nullptr || !XGetWindowAttributes(display, window, &a)) {
         return false;
     }
-    // The logical scene covers the window, whatever its size.
-    const playerWindows::Point centre = playerWindows::controlCentre(control);
-    return click(window,
-                 static_cast<int>(std::lround(centre.x * a.width / playerWindows::SceneWidth)),
-                 static_cast<int>(std::lround(centre.y * a.height / playerWindows::SceneHeight)));
+    // The logical scene fills the largest centred box of the screen's
+    // proportions in the window, with bars beside or above and below it.
+    using namespace playerWindows;
+    const double scale = std::min(double(a.width) / ScreenWidth, double(a.height) / ScreenHeight);
+    const double boxWidth = std::lround(ScreenWidth * scale);
+    const double boxHeight = std::lround(ScreenHeight * scale);
+    const int left = (a.width - static_cast<int>(boxWidth)) / 2;
+    // Centred with the odd pixel above (the player counts from the bottom).
+    const int top = a.height - static_cast<int>(boxHeight) - (a.height - int(boxHeight)) / 2;
+    const Point centre = controlCentre(control);
+    return click(window, left + static_cast<int>(std::lround(centre.x * boxWidth / SceneWidth)),
+                 top + static_cast<int>(std::lround(centre.y * boxHeight / SceneHeight)));
+}
+
+bool Desktop::size(unsigned long window, int* width, int* height) const {
+    XWindowAttributes a{};
+    if (display == nullptr || !XGetWindowAttributes(display, window, &a)) {
+        return false;
+    }
+    *width = a.width;
+    *height = a.height;
+    return true;
 }
 
 bool Desktop::pointerStorm(unsigned long window, double rate, double seconds, int x, int y) const {

@@ -2,13 +2,14 @@
 // finds top-level windows by their exact title and waits for them to be
 // mapped and viewable, gives a window the keyboard focus and types keys into
 // it, moves the pointer and clicks through the XTEST extension, and takes a
-// picture of the whole screen. The displays it is meant for have no window
-// manager, so every top-level window is a child of the root.
+// picture of the whole screen. A top-level window is a child of the root or,
+// under a window manager, inside the manager's frame.
 //
 // Units: times are nanoseconds of CLOCK_MONOTONIC (monotonicNs, the clock of
 // the benchmark's frame log), time-outs milliseconds; positions are pixels
 // of the window named, controls are named by app/player_windows.h and placed
-// by scaling its logical scene to the window's size. X errors (a window gone
+// where the player shows its logical scene: in the largest centred box of
+// the screen's proportions in the window. X errors (a window gone
 // while it is looked at) become failures: the first object installs an
 // error handler for the process that records them instead of exiting.
 // Each object owns its own connection; one thread uses it.
@@ -79,10 +80,15 @@ class Desktop {
     // walking over the whole window and never onto x y, where the last one
     // lands.
     bool pointerStorm(unsigned long window, double rate, double seconds, int x, int y) const;
+    // The window's size in pixels; false when it is gone.
+    bool size(unsigned long window, int* width, int* height) const;
 
     bool capture(ScreenPicture* out) const;
 
   private:
+    // The titled windows among the children of `parent`, looking `depth`
+    // levels into untitled ones.
+    void collectWindows(unsigned long parent, int depth, std::vector<TopWindow>* out) const;
     // Notes the mappings and unmappings the server reported so far.
     void takeEvents() const;
     // The window's pixel x y on the root; false when it is gone.
