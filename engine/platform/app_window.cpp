@@ -95,12 +95,16 @@ void askForFullScreenState(SDL_Window* window) {
     XFlush(display);
 }
 
-// Asks a window manager to add or remove the full-screen state of a mapped
-// window (without one, nobody reads the request).
-void sendFullScreenState(SDL_Window* window, bool on) {
+// Puts a mapped window in or out of full screen at `place`. On X11 a window
+// manager is asked for the full-screen state (without one nobody reads the
+// request) and the server for the size: SDL_SetWindowSize would report the
+// new size at once, before a window manager has given it, and not again
+// when it does, while the renderer must follow the size the window has.
+void placeWindow(SDL_Window* window, bool fullScreen, const SDL_Rect& place) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
+        SDL_SetWindowFullscreen(window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
         return;
     }
     ::Display* display = info.info.x11.display;
@@ -109,12 +113,16 @@ void sendFullScreenState(SDL_Window* window, bool on) {
     event.xclient.window = info.info.x11.window;
     event.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
     event.xclient.format = 32;
-    event.xclient.data.l[0] = on ? 1 : 0; // _NET_WM_STATE_ADD or _REMOVE
+    event.xclient.data.l[0] = fullScreen ? 1 : 0; // _NET_WM_STATE_ADD or _REMOVE
     event.xclient.data.l[1] =
         static_cast<long>(XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False));
     event.xclient.data.l[3] = 1; // a request from an ordinary application
     XSendEvent(display, DefaultRootWindow(display), False,
                SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    SDL_SetWindowBordered(window, fullScreen ? SDL_FALSE : SDL_TRUE);
+    SDL_SetWindowPosition(window, place.x, place.y);
+    XResizeWindow(display, info.info.x11.window, static_cast<unsigned>(place.w),
+                  static_cast<unsigned>(place.h));
     XFlush(display);
 }
 
@@ -394,26 +402,18 @@ bool AppWindow::toggleFullScreen() {
     if (!window || (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0) {
         return false;
     }
+    SDL_Rect place = {windowedX, windowedY, windowedWidth, windowedHeight};
     if (!fullScreen) {
         const int index = SDL_GetWindowDisplayIndex(window);
-        SDL_Rect bounds;
-        if (SDL_GetDisplayBounds(index < 0 ? 0 : index, &bounds) != 0) {
+        if (SDL_GetDisplayBounds(index < 0 ? 0 : index, &place) != 0) {
             std::fprintf(stderr, "glint: platform: cannot go full screen: %s\n", SDL_GetError());
             return false;
         }
         SDL_GetWindowPosition(window, &windowedX, &windowedY);
         SDL_GetWindowSize(window, &windowedWidth, &windowedHeight);
-        SDL_SetWindowBordered(window, SDL_FALSE);
-        SDL_SetWindowPosition(window, bounds.x, bounds.y);
-        SDL_SetWindowSize(window, bounds.w, bounds.h);
-        sendFullScreenState(window, true);
-    } else {
-        sendFullScreenState(window, false);
-        SDL_SetWindowBordered(window, SDL_TRUE);
-        SDL_SetWindowSize(window, windowedWidth, windowedHeight);
-        SDL_SetWindowPosition(window, windowedX, windowedY);
     }
     fullScreen = !fullScreen;
+    placeWindow(window, fullScreen, place);
     return true;
 }
 

@@ -49,7 +49,12 @@ class SdlWindowSystem : public WindowSystem {
     CopySubBuffer copySubBuffer = nullptr;
     void* display = nullptr; // the X display of the window, for copySubBuffer
     unsigned long drawable = 0;
-    bool exposed = true;          // nothing shown yet
+    bool exposed = true;  // nothing shown yet
+    int guardedShows = 0; // regions still shown with errors caught
+    // The drawable size frames are drawn for: the last one handed out. (SDL's
+    // own runs ahead of the events taken while it reads the queue.)
+    int drawnWidth = 0;
+    int drawnHeight = 0;
     bool x11MediaKeys = false;    // media keys from the raw X key events
     unsigned int heldKeycode = 0; // the X key pressed last and not yet released
 };
