@@ -17,7 +17,27 @@ std::string contentPath(const std::string& relative) {
     return std::string(GLINT_E2E_CONTENT) + "/" + relative;
 }
 
-PlayerRun::PlayerRun() : driver(server.display()) {}
+PlayerRun::PlayerRun(int width, int height) : server(width, height), driver(server.display()) {}
+
+bool PlayerRun::startWindowManager() {
+    SpawnOptions options;
+    options.argv = {"openbox", "--sm-disable"};
+    options.env = environmentWith({"DISPLAY=" + server.display()});
+    std::string error;
+    if (!windowManager.start(options, &error)) {
+        return false;
+    }
+    // It owns the screen once it has set the root's supporting-window mark.
+    for (int i = 0; i < 200; ++i) {
+        std::string out;
+        if (runTool({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, options.env, 2000, &out) &&
+            out.find("window id") != std::string::npos) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return false;
+}
 
 bool PlayerRun::ready() const {
     return scratch.valid() && workFolder.valid() && server.ready() && driver.connected();
@@ -73,7 +93,7 @@ void PlayerRun::waitUntilShown(double seconds) const {
 }
 
 bool PlayerRun::pressEscape() {
-    return player != 0 && driver.pressKey(player, "Escape");
+    return pressKey("Escape");
 }
 
 bool PlayerRun::pressEscapeTwice() {
@@ -90,6 +110,18 @@ bool PlayerRun::movePointer(int x, int y) {
 
 bool PlayerRun::click(playerWindows::Control control) {
     return player != 0 && driver.clickControl(player, control);
+}
+
+bool PlayerRun::pressKey(const std::string& keysym) {
+    return player != 0 && driver.pressKey(player, keysym);
+}
+
+Rect PlayerRun::playerGeometry() const {
+    int x = 0, y = 0, w = 0, h = 0;
+    if (player == 0 || !driver.geometry(player, &x, &y, &w, &h)) {
+        return Rect{};
+    }
+    return Rect{x, y, x + w, y + h};
 }
 
 bool PlayerRun::screenshot(Screenshot* out) const {

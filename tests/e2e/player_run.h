@@ -33,7 +33,12 @@ std::string contentPath(const std::string& relative);
 
 class PlayerRun {
   public:
-    PlayerRun();
+    // The X screen is width x height pixels.
+    explicit PlayerRun(int width = 1024, int height = 768);
+
+    // Starts a window manager (openbox) on the run's display, ended with the
+    // object; false when it cannot be started.
+    bool startWindowManager();
 
     // Xvfb answers, the driver is connected to it and the folders exist;
     // otherwise `failure` says why.
@@ -67,6 +72,9 @@ class PlayerRun {
     // In the player window: the pointer to pixel x y, a click on a control.
     bool movePointer(int x, int y);
     bool click(playerWindows::Control control);
+    bool pressKey(const std::string& keysym);
+    // The player window's place on the screen and size; all 0 when it is gone.
+    Rect playerGeometry() const;
     bool screenshot(Screenshot* out) const;
     // True when the player window was unmapped or destroyed within the time.
     bool waitPlayerGone(int timeoutMs) const;
@@ -81,6 +89,7 @@ class PlayerRun {
     std::string stdoutText() const;
 
     glintDriver::Desktop& desktop() { return driver; }
+    unsigned long playerWindow() const { return player; }
 
   private:
     TempFolder scratch;
@@ -88,6 +97,7 @@ class PlayerRun {
     glintDriver::Desktop driver;
     TempFolder workFolder;
     ChildProcess program;
+    ChildProcess windowManager;
     unsigned long player = 0;
     std::chrono::steady_clock::time_point shownAt;
 };

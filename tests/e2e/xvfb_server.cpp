@@ -14,7 +14,7 @@ constexpr int StartMilliseconds = 10000;
 
 } // namespace
 
-XvfbServer::XvfbServer() {
+XvfbServer::XvfbServer(int width, int height) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
         error = "no pipe for the display number";
@@ -23,8 +23,9 @@ XvfbServer::XvfbServer() {
     SpawnOptions options;
     // -displayfd: the server takes the first free display number and writes
     // it on descriptor 3 once it accepts connections.
-    options.argv = {"Xvfb",        "-displayfd", "3",   "-screen",    "0",
-                    "1024x768x24", "-nolisten",  "tcp", "+extension", "GLX"};
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    options.argv = {"Xvfb", "-displayfd", "3",   "-screen",    "0",
+                    screen, "-nolisten",  "tcp", "+extension", "GLX"};
     options.env = environmentWith({"DISPLAY"});
     options.passFd = fds[1];
     const bool started = server.start(options, &error);

@@ -1,5 +1,6 @@
-// A private X server for one test: Xvfb with one 1024 x 768 x 24 screen on a
-// display number the server picks itself among the free ones, so tests run
+// A private X server for one test: Xvfb with one 24-bit screen (1024 x 768
+// unless asked otherwise) on a display number the server picks itself among
+// the free ones, so tests run
 // side by side without sharing a screen, a pointer or the keyboard focus.
 // The server ends with the object. Not thread-safe.
 #pragma once
@@ -14,7 +15,7 @@ class XvfbServer {
   public:
     // Starts the server and waits (up to a few seconds) until it accepts
     // clients; check `ready()` afterwards.
-    XvfbServer();
+    explicit XvfbServer(int width = 1024, int height = 768);
     ~XvfbServer();
 
     bool ready() const { return !displayName.empty(); }

@@ -274,14 +274,25 @@ bool Desktop::clickControl(unsigned long window, playerWindows::Control control)
                  top + static_cast<int>(std::lround(centre.y * boxHeight / SceneHeight)));
 }
 
-bool Desktop::size(unsigned long window, int* width, int* height) const {
+bool Desktop::geometry(unsigned long window, int* x, int* y, int* width, int* height) const {
     XWindowAttributes a{};
-    if (display == nullptr || !XGetWindowAttributes(display, window, &a)) {
+    if (display == nullptr || !XGetWindowAttributes(display, window, &a) ||
+        !toRoot(window, 0, 0, x, y)) {
         return false;
     }
     *width = a.width;
     *height = a.height;
     return true;
+}
+
+bool Desktop::resize(unsigned long window, int width, int height) const {
+    // A window manager takes this as the program's own request and honours
+    // it as it would a drag of the frame.
+    if (display == nullptr) {
+        return false;
+    }
+    XResizeWindow(display, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    return synced();
 }
 
 bool Desktop::pointerStorm(unsigned long window, double rate, double seconds, int x, int y) const {

@@ -80,8 +80,11 @@ class Desktop {
     // walking over the whole window and never onto x y, where the last one
     // lands.
     bool pointerStorm(unsigned long window, double rate, double seconds, int x, int y) const;
-    // The window's size in pixels; false when it is gone.
-    bool size(unsigned long window, int* width, int* height) const;
+    // The window's top-left pixel on the screen and its size; false when it
+    // is gone.
+    bool geometry(unsigned long window, int* x, int* y, int* width, int* height) const;
+    // Asks for the window to be width x height pixels.
+    bool resize(unsigned long window, int width, int height) const;
 
     bool capture(ScreenPicture* out) const;
 
