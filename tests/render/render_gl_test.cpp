@@ -9,8 +9,8 @@
 
 using glintTest::near;
 using glintTest::Rgb;
-using keltraWorks::FrameRecording;
 using keltraWorks::RenderGL;
+using keltraWorks::FrameRecording;
 
 namespace {
 
@@ -258,7 +258,7 @@ TEST_F(RenderGLBasics, FullWindowRectangleGivesThePixelsOfItsTwoHalves) {
             }
             renderer->setColor(c.colour);
             renderer->translate(vector2(-1, -1)); // reaching past every edge
-            glTexCoord2f(0.25f, 0.75f);           // the quad leaves (0, 0) behind
+            glTexCoord2f(0.25f, 0.75f); // the quad leaves (0, 0) behind
             if (halves) {
                 renderer->drawRect(vector2(0, 0), vector2(9, 14), 0);
                 renderer->drawRect(vector2(9, 0), vector2(18, 14), 0);
@@ -339,8 +339,7 @@ TEST_F(RenderGLBasics, PartialFramesLeaveThePixelsOfWholeFrames) {
         renderer->begin(keltraWorks::PrimitiveLines);
         for (int i = 0; i < 40; ++i) {
             renderer->vertex(0.5f + 0.1f * float(i), 10.0f + 0.5f * std::sin(0.4f * float(i + k)));
-            renderer->vertex(0.6f + 0.1f * float(i),
-                             10.0f + 0.5f * std::sin(0.4f * float(i + k + 1)));
+            renderer->vertex(0.6f + 0.1f * float(i), 10.0f + 0.5f * std::sin(0.4f * float(i + k + 1)));
         }
         renderer->end();
         renderer->popState();
@@ -409,16 +408,10 @@ TEST_F(RenderGLBasics, PartialFramesLeaveThePixelsOfWholeFrames) {
 // frames drawn again only where they changed match frames drawn whole.
 TEST_F(RenderGLBasics, ScaledPictureFillsItsBoxBetweenBlackBarsInPartialFramesToo) {
     renderer->setDrawableSize(960, 768);
-    const FrameRecording::Box box = renderer->pictureBox();
-    EXPECT_EQ(box.x0, 0);
-    EXPECT_EQ(box.y0, 24);
-    EXPECT_EQ(box.x1, 960);
-    EXPECT_EQ(box.y1, 744);
+    EXPECT_EQ(renderer->pictureBox().y0, 24);
+    EXPECT_EQ(renderer->pictureBox().y1, 744);
     renderer->loadIdentity();
-    EXPECT_NEAR(renderer->unproject(480, 384).x, 8.0f, 1e-4);
-    EXPECT_NEAR(renderer->unproject(480, 384).y, 6.0f, 1e-4);
-    EXPECT_LT(renderer->unproject(480, 10).y, 0.0f) << "the top bar lies above the scene";
-
+    EXPECT_NEAR(renderer->unproject(480, 744).y, 12.0f, 1e-4);
     const int checker = renderer->createTexture(2, 2, 24, keltraWorks::FilterNearest);
     const uint8_t texels[] = {0, 0, 0, 255, 255, 255, 255, 255, 255, 0, 0, 0};
     ASSERT_TRUE(renderer->updateTexture(checker, texels));
@@ -427,18 +420,14 @@ TEST_F(RenderGLBasics, ScaledPictureFillsItsBoxBetweenBlackBarsInPartialFramesTo
         renderer->loadIdentity();
         renderer->clear(vector4(1, 1, 1, 1));
         renderer->setColor(1, 0, 0, 1);
-        renderer->drawRect(vector2(1.0f + 0.5f * float(k), 2), vector2(3.0f + 0.5f * float(k), 4),
-                           0);
+        renderer->drawRect(vector2(0.5f * float(k), 2), vector2(2.0f + 0.5f * float(k), 4), 0);
         renderer->setColor(1, 1, 1, 1);
         renderer->bindTexture(checker);
         renderer->drawRect(vector2(8, 6), vector2(12, 10), checker);
         renderer->bindTexture(0);
         return renderer->endFrame();
     };
-    for (int k = 0; k < 4; ++k) { // the rasteriser meets every kind of drawing first
-        frame(k);
-    }
-    std::vector<std::vector<uint8_t>> whole, partial;
+    std::vector<std::vector<uint8_t>> whole;
     for (int k = 0; k < 4; ++k) {
         frame(k);
         whole.push_back(wholeFrame());
@@ -451,20 +440,15 @@ TEST_F(RenderGLBasics, ScaledPictureFillsItsBoxBetweenBlackBarsInPartialFramesTo
     renderer->setPartialFrames(true);
     for (int k = 0; k < 4; ++k) {
         const FrameRecording::Box changed = frame(k);
-        partial.push_back(wholeFrame());
-        EXPECT_TRUE(partial[k] == whole[k]) << "frame " << k;
+        EXPECT_TRUE(wholeFrame() == whole[k]) << "frame " << k;
         EXPECT_EQ(litPixels(0, 0, 960, 24) + litPixels(0, 744, 960, 768), 0) << "frame " << k;
-        if (k > 0) { // the first is whole, bars included
-            EXPECT_LT(changed.x1 - changed.x0, 960) << "frame " << k << " is partial";
-            EXPECT_GE(changed.y0, 24) << "and stays inside the box";
-        }
+        // The first is whole, bars included; the others only inside the box.
+        EXPECT_TRUE(k == 0 || (changed.x1 < 300 && changed.y0 >= 24)) << "frame " << k;
     }
     EXPECT_TRUE(near(pixel(0, 24), Rgb{255, 255, 255}, 0)) << "the box's top-left corner";
-    EXPECT_TRUE(near(pixel(959, 743), Rgb{255, 255, 255}, 0)) << "its bottom-right corner";
     int grey = 0;
     for (int x = 480; x < 720; ++x) {
-        const Rgb c = pixel(x, 504);
-        grey += c.r > 0 && c.r < 255 ? 1 : 0;
+        grey += pixel(x, 504).r % 255 != 0 ? 1 : 0;
     }
     EXPECT_GT(grey, 0) << "the scaled checker is filtered, not stepped";
 }
