@@ -1,6 +1,7 @@
 # Sourced by the scripts that need a display. When DISPLAY is unset, starts a
 # private Xvfb on a free display number and stops it when the calling script
-# exits, whatever the outcome.
+# exits, whatever the outcome. `glint_start_xvfb [WIDTHxHEIGHT]`: 1024x768
+# unless given.
 glint_xvfb_pid=""
 glint_stop_xvfb() {
   if [ -n "$glint_xvfb_pid" ]; then
@@ -17,7 +18,7 @@ glint_start_xvfb() {
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do
     n=$((n + 1))
   done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp +extension GLX >/tmp/glint-xvfb-$n.log 2>&1 &
+  Xvfb ":$n" -screen 0 "${1:-1024x768}x24" -nolisten tcp +extension GLX >/tmp/glint-xvfb-$n.log 2>&1 &
   glint_xvfb_pid=$!
   # Keep whatever the calling script already runs on exit (its own clean-up).
   local previous=""
