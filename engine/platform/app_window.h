@@ -4,10 +4,10 @@
 // root's draw, popState, the renderer's endFrame and the buffer swap (without
 // a root, endFrame alone). The window clears nothing: the tree's opaque root
 // covers the picture and the renderer clears the bars around it. With no
-// renderer or no root there is no frame and no swap. Where the window system can show part of the
-// back buffer and the renderer can draw partial frames, the renderer redraws only the pixels that
-// changed and the window shows just those (same pixels, a fraction of the
-// work).
+// renderer or no root there is no frame and no swap. Where the window system
+// can show part of the back buffer and the renderer can draw partial frames,
+// the renderer redraws only the pixels that changed and the window shows
+// just those (same pixels, a fraction of the work).
 //
 // Pacing stands in for a 10 ms platform timer: a tick is made only when no
 // other event is queued and only once 10 ms have passed since the last one,

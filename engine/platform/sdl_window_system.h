@@ -7,6 +7,8 @@
 //
 // A change of the window's size becomes a Resize with the drawable's size
 // (and, like an expose, makes the next region show the whole back buffer).
+// While a new size settles, regions are shown with the server's answer
+// awaited, and one the server refuses is shown by a swap instead.
 //
 // Keys: Escape, Space, Left, Right and F11 by SDL's key codes. The media keys go
 // by what the keyboard map names them: SDL 2 knows no XF86AudioPause (a

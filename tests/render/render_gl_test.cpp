@@ -9,8 +9,8 @@
 
 using glintTest::near;
 using glintTest::Rgb;
-using keltraWorks::RenderGL;
 using keltraWorks::FrameRecording;
+using keltraWorks::RenderGL;
 
 namespace {
 
@@ -258,7 +258,7 @@ TEST_F(RenderGLBasics, FullWindowRectangleGivesThePixelsOfItsTwoHalves) {
             }
             renderer->setColor(c.colour);
             renderer->translate(vector2(-1, -1)); // reaching past every edge
-            glTexCoord2f(0.25f, 0.75f); // the quad leaves (0, 0) behind
+            glTexCoord2f(0.25f, 0.75f);           // the quad leaves (0, 0) behind
             if (halves) {
                 renderer->drawRect(vector2(0, 0), vector2(9, 14), 0);
                 renderer->drawRect(vector2(9, 0), vector2(18, 14), 0);
@@ -339,7 +339,8 @@ TEST_F(RenderGLBasics, PartialFramesLeaveThePixelsOfWholeFrames) {
         renderer->begin(keltraWorks::PrimitiveLines);
         for (int i = 0; i < 40; ++i) {
             renderer->vertex(0.5f + 0.1f * float(i), 10.0f + 0.5f * std::sin(0.4f * float(i + k)));
-            renderer->vertex(0.6f + 0.1f * float(i), 10.0f + 0.5f * std::sin(0.4f * float(i + k + 1)));
+            renderer->vertex(0.6f + 0.1f * float(i),
+                             10.0f + 0.5f * std::sin(0.4f * float(i + k + 1)));
         }
         renderer->end();
         renderer->popState();
