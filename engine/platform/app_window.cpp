@@ -148,6 +148,13 @@ AppWindow::AppWindow(WindowStyle style, int clientWidth, int clientHeight, int x
     nextTick = tickCount() + TickMilliseconds;
     if (create(style, clientWidth, clientHeight, x, y)) {
         SDL_GetWindowSize(window, &width, &height);
+        // Opened full screen, F11 leaves it for a window of the asked size,
+        // centred.
+        fullScreen = style == WindowStyle::FullScreen;
+        windowedX = windowedY = SDL_WINDOWPOS_CENTERED;
+        windowedWidth = clientWidth;
+        windowedHeight = clientHeight;
+        fitWindowedSize(&windowedWidth, &windowedHeight);
     }
 }
 

@@ -30,8 +30,9 @@
 // the picture into it with black bars; the next frame is drawn whole. Full
 // screen by F11 is a borderless window over the display at the desktop's
 // own size (no mode switch), marked full screen for a window manager; F11
-// again restores the window's size and place. A window in a display mode
-// the setup dialog switched to stays as it is.
+// again restores the window's size and place (a window opened full screen
+// leaves it for a window of the windowed style's size, centred). A window
+// in a display mode the setup dialog switched to stays as it is.
 //
 // Mouse: left is button 0, right 1, other buttons are ignored (still a
 // frame). Coordinates are taken as unsigned 16-bit (a captured drag left of
