@@ -112,9 +112,12 @@ bool SystemStartup::createRenderer() {
     if (!context->isCurrent()) {
         return false;
     }
+    // The scene is made for the screen's size; a drawable of another size
+    // shows it scaled to fit.
+    renderer = std::make_unique<RenderGL>(ScreenWidth, ScreenHeight, SceneWidth, SceneHeight);
     int32_t width = 0, height = 0;
     context->drawableSize(&width, &height);
-    renderer = std::make_unique<RenderGL>(width, height, SceneWidth, SceneHeight);
+    renderer->setDrawableSize(width, height);
     return window->setRenderer(renderer.get());
 }
 

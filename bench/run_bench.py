@@ -10,6 +10,7 @@ run as it; repeated figures are medians.
 
 usage: run_bench.py BUILDDIR CONTENTDIR RUNS
 """
+import contextlib
 import os
 import re
 import shutil
@@ -93,28 +94,7 @@ def session(workdir):
         out["first_frame_ms"] = (first_ns - ok_ns) / 1e6
         window = run([DRIVER, "wait", "player", "20"]).split()[0]
 
-        # Steady state: the main screen is fully in after 13 s and the music
-        # plays; measure five seconds from 15 s after the first frame.
-        while now_ns() < first_ns + 15e9:
-            time.sleep(0.1)
-        rss_start = proc_status_mib(pid, "VmRSS")
-        cpu0, t0 = proc_cpu_seconds(pid), now_ns()
-        time.sleep(5)
-        cpu1, t1 = proc_cpu_seconds(pid), now_ns()
-        out["cpu_core"] = (cpu1 - cpu0) / ((t1 - t0) / 1e9)
-        swaps, draws, _ = read_frames(frame_log)
-        steady = [s for s in swaps if t0 <= s[1] <= t1]
-        gaps = [(b[1] - a[1]) / 1e6 for a, b in zip(steady, steady[1:])]
-        out["fps"] = (len(steady) - 1) / ((steady[-1][1] - steady[0][1]) / 1e9)
-        # A tick is lost when a frame comes later than one and a half ticks.
-        out["late_frames"] = sum(1 for g in gaps if g > 15.0)
-        costs = []
-        for d in draws:
-            if t0 <= d <= t1:
-                end = next((s[1] for s in steady if s[0] >= d), None)
-                if end is not None:
-                    costs.append((end - d) / 1e6)
-        out["frame_ms"] = statistics.median(costs)
+        out.update(steady_state(pid, frame_log, first_ns))
 
         # Ten clicks on "next": every track once, back to the first.
         for _ in range(10):
@@ -138,7 +118,7 @@ def session(workdir):
         # GL compiles its drawing code for new states, queues grow to their
         # working size); the second round shows whether memory keeps growing.
         rss_round1 = proc_status_mib(pid, "VmRSS")
-        out["rss_first_mib"] = rss_round1 - rss_start
+        out["rss_first_mib"] = rss_round1 - out.pop("rss_steady_mib")
         for _ in range(10):
             run([DRIVER, "click", window, "next"])
             time.sleep(0.5)
@@ -152,20 +132,110 @@ def session(workdir):
             run([DRIVER, "key", window, "Escape"])
             time.sleep(0.5)
     finally:
-        for _ in range(50):
-            try:
-                os.kill(pid, 0)
-            except ProcessLookupError:
-                break
-            time.sleep(0.1)
-        else:
-            os.kill(pid, 15)
-            log("the player did not end on Escape; stopped it")
-        try:
-            os.waitpid(pid, 0)
-        except ChildProcessError:
-            pass  # started by glint-driver, not our child
+        wait_end(pid)
     return out
+
+
+def steady_state(pid, frame_log, first_ns):
+    """Frames per second, late frames, drawing cost and CPU of the player at
+    steady state, and its resident size as it starts: the main screen is
+    fully in after 13 s and the music plays; five seconds from 15 s after
+    the first frame."""
+    while now_ns() < first_ns + 15e9:
+        time.sleep(0.1)
+    out = {"rss_steady_mib": proc_status_mib(pid, "VmRSS")}
+    cpu0, t0 = proc_cpu_seconds(pid), now_ns()
+    time.sleep(5)
+    cpu1, t1 = proc_cpu_seconds(pid), now_ns()
+    out["cpu_core"] = (cpu1 - cpu0) / ((t1 - t0) / 1e9)
+    swaps, draws, _ = read_frames(frame_log)
+    steady = [s for s in swaps if t0 <= s[1] <= t1]
+    gaps = [(b[1] - a[1]) / 1e6 for a, b in zip(steady, steady[1:])]
+    out["fps"] = (len(steady) - 1) / ((steady[-1][1] - steady[0][1]) / 1e9)
+    # A tick is lost when a frame comes later than one and a half ticks.
+    out["late_frames"] = sum(1 for g in gaps if g > 15.0)
+    costs = []
+    for d in draws:
+        if t0 <= d <= t1:
+            end = next((s[1] for s in steady if s[0] >= d), None)
+            if end is not None:
+                costs.append((end - d) / 1e6)
+    out["frame_ms"] = statistics.median(costs)
+    return out
+
+
+def wait_end(pid):
+    """Waits up to 5 s for the player to end after its Escapes, then stops it."""
+    for _ in range(50):
+        try:
+            os.kill(pid, 0)
+        except ProcessLookupError:
+            break
+        time.sleep(0.1)
+    else:
+        os.kill(pid, 15)
+        log("the player did not end on Escape; stopped it")
+    try:
+        os.waitpid(pid, 0)
+    except ChildProcessError:
+        pass  # started by glint-driver, not our child
+
+
+@contextlib.contextmanager
+def private_display(width, height):
+    """A private Xvfb of the given size for the rows at that size; its name."""
+    read, write = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0",
+                               "%dx%dx24" % (width, height), "-nolisten", "tcp",
+                               "+extension", "GLX"], pass_fds=(write,),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write)
+    try:
+        with os.fdopen(read) as f:
+            number = f.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb at %dx%d reported no display" % (width, height))
+        yield ":" + number
+    finally:
+        server.terminate()
+        server.wait()
+
+
+def full_screen_session(workdir, display):
+    """The player full screen at a 1920 x 1080 desktop's own size, at steady
+    state. The dialog's choice opens it windowed where the display has no
+    1024 x 768 mode to offer; F11 then makes it full screen at the desktop's
+    size, as a user would. Should the dialog already open it at that size,
+    no key is pressed."""
+    frame_log = os.path.join(workdir, "frames.log")
+    env = dict(os.environ, DISPLAY=display, GLINT_BENCH_FRAME_LOG=frame_log, LD_PRELOAD=SHIM)
+    line = run([DRIVER, "launch", "setup", "20", os.path.abspath(os.path.join(BUILD, "glint"))],
+               cwd=CONTENT, env=env).split()
+    pid, dialog = int(line[0]), line[1]
+    try:
+        time.sleep(0.3)
+        run([DRIVER, "key", dialog, "Return"], env=env)
+        window = run([DRIVER, "wait", "player", "20"], env=env).split()[0]
+        deadline = time.time() + 5
+        geometry = run([DRIVER, "geometry", window], env=env).split()[2:]
+        if geometry != ["1920", "1080"]:
+            run([DRIVER, "key", window, "F11"], env=env)
+        while geometry != ["1920", "1080"] and time.time() < deadline:
+            time.sleep(0.05)
+            geometry = run([DRIVER, "geometry", window], env=env).split()[2:]
+        if geometry != ["1920", "1080"]:
+            raise RuntimeError("the player did not go full screen: %s" % " ".join(geometry))
+        swaps = []
+        while not swaps:
+            time.sleep(0.05)
+            swaps, _, _ = read_frames(frame_log)
+        out = steady_state(pid, frame_log, swaps[0][1])
+        for _ in range(2):
+            run([DRIVER, "key", window, "Escape"], env=env)
+            time.sleep(0.5)
+    finally:
+        wait_end(pid)
+    return {"full_" + k: v for k, v in out.items()}
 
 
 def child_cpu(args, cwd=None):
@@ -235,6 +305,21 @@ def sound_server_rows(mpv, music, stages):
     ]
 
 
+def full_screen_rows_run():
+    """One run of the full-screen rows on a 1920 x 1080 display of their
+    own, with the one-quad program at that size before and after."""
+    with private_display(1920, 1080) as display, \
+            tempfile.TemporaryDirectory() as workdir:
+        env = dict(os.environ, DISPLAY=display)
+        quad = [os.path.join(BUILD, "quad_reference"), "200", "1920", "1080"]
+        quad_ms = [float(run(quad, env=env).split()[0])]
+        r = full_screen_session(workdir, display)
+        quad_ms.append(float(run(quad, env=env).split()[0]))
+    r["full_quad_ms"] = statistics.median(quad_ms)
+    r["full_frame_quads"] = r["full_frame_ms"] / r["full_quad_ms"]
+    return r
+
+
 def main():
     mpv = shutil.which("mpv")
     music = os.path.join(CONTENT, "glint.mp3")
@@ -252,6 +337,7 @@ def main():
         r["quad_ms"] = statistics.median(float(q[0]) for q in quad)
         r["quad_peak_mib"] = max(float(q[2]) for q in quad)
         r["frame_quads"] = r["frame_ms"] / r["quad_ms"]
+        r.update(full_screen_rows_run())
         if mpv:
             # mpv's start-up: from exec to the end of its first 50 ms of
             # sound, played untimed to the null output.
@@ -299,6 +385,14 @@ def main():
     row("drawing cost per frame", "%.2f quads (%.2f ms)" % (m("frame_quads"), m("frame_ms")),
         "1 quad = %.2f ms" % m("quad_ms"), "<= 2.5 quads", m("frame_quads") <= 2.5)
     row("CPU while playing", "%.2f core" % m("cpu_core"), "-", "<= 1 core", m("cpu_core") <= 1)
+    row("full screen 1920 x 1080: frames per second",
+        "%.1f /s, %d late" % (m("full_fps"), m("full_late_frames")), "timer pace %.0f /s" % TICK_HZ,
+        ">= 95 /s, none late", m("full_fps") >= 95 and m("full_late_frames") == 0)
+    row("full screen 1920 x 1080: drawing cost", "%.2f quads (%.2f ms)" % (
+        m("full_frame_quads"), m("full_frame_ms")), "1 quad at 1920 x 1080 = %.2f ms" % m(
+        "full_quad_ms"), "<= 2.5 quads", m("full_frame_quads") <= 2.5)
+    row("full screen 1920 x 1080: CPU", "%.2f core" % m("full_cpu_core"), "-", "<= 1 core",
+        m("full_cpu_core") <= 1)
     ref = m("mpv_core", nan)
     row("CPU of the audio path alone", "%.3f core" % m("audio_core"),
         "mpv %.3f core" % ref if mpv else "mpv not installed", "<= 0.5 x reference",

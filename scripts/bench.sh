@@ -3,7 +3,9 @@
 # the default content exists, installs mpv for the reference rows when it is
 # missing and can be installed, then runs every figure on a private Xvfb
 # (1024 x 768 x 24, Mesa's software GL) with SDL's dummy audio device; the
-# sound server rows run on a private PulseAudio (scripts/pulse-server.sh).
+# full-screen rows start a second private Xvfb of 1920 x 1080 of their own
+# (bench/run_bench.py), and the sound server rows run on a private
+# PulseAudio (scripts/pulse-server.sh).
 #
 #   bash scripts/bench.sh [builddir]            default builddir: build
 #   GLINT_BENCH_RUNS=5 bash scripts/bench.sh    more runs for the medians (3)

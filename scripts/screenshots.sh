@@ -6,14 +6,19 @@
 #   opening-12s.png     the main screen fading in, its controls appearing
 #   opening-20s.png     the main screen with its controls
 #   closing-05s.png     the end title, 5 s after Escape
+# With "scaled", on a 1920 x 1080 display instead:
+#   fullscreen-1920x1080.png  the main screen full screen at the desktop's
+#                             size (F11), the 4:3 picture between black bars
+#   resized-1280x640.png      the window alone, resized to 1280 x 640
 # Times count from the moment the player window appears. The player runs in
 # <builddir>/content (made by `make content`) on a private Xvfb, even when a
 # display is set, so a desktop is never captured; SDL's silent audio driver
 # keeps it quiet. Every wait has a deadline, and the player is always ended.
 #
-#   bash scripts/screenshots.sh [builddir]      (or: make screenshots)
+#   bash scripts/screenshots.sh [builddir] [scaled]    (or: make screenshots)
 set -euo pipefail
 build="${1:-build}"
+mode="${2:-}"
 here="$(cd "$(dirname "$0")" && pwd)"
 player="$(cd "$build" && pwd)/glint"
 content="$build/content"
@@ -29,7 +34,8 @@ unset DISPLAY
 . "$here/xvfb.sh"
 . "$here/player_driver.sh"
 glint_use_driver "$build" || exit 1
-glint_start_xvfb || exit 1
+if [ "$mode" = scaled ]; then size=1920x1080; else size=1024x768; fi
+glint_start_xvfb "$size" || exit 1
 
 pid=""
 finish() {
@@ -73,11 +79,24 @@ echo "screenshots: $out/dialog.png"
 
 main="$(wait_for_window player 20)"
 shown="$(now_ms)"
-"$glint_driver" move "$main" 1023 767 >/dev/null # the pointer away from every control
-shoot_at "$shown" 500 opening-00.5s.png
-shoot_at "$shown" 4000 opening-04s.png
-shoot_at "$shown" 12000 opening-12s.png
-shoot_at "$shown" 20000 opening-20s.png
+if [ "$mode" = scaled ]; then
+  # F11 unless the dialog already chose full screen at the desktop's size.
+  read -r _ _ width _ < <("$glint_driver" geometry "$main")
+  [ "$width" = 1920 ] || "$glint_driver" key "$main" F11 >/dev/null
+  "$glint_driver" move "$main" 1919 1079 >/dev/null # on a bar, away from every control
+  shoot_at "$shown" 20000 fullscreen-1920x1080.png
+  "$glint_driver" key "$main" F11 >/dev/null
+  "$glint_driver" resize "$main" 1280 640 >/dev/null
+  sleep 1
+  import -window "$main" "$out/resized-1280x640.png"
+  echo "screenshots: $out/resized-1280x640.png"
+else
+  "$glint_driver" move "$main" 1023 767 >/dev/null # the pointer away from every control
+  shoot_at "$shown" 500 opening-00.5s.png
+  shoot_at "$shown" 4000 opening-04s.png
+  shoot_at "$shown" 12000 opening-12s.png
+  shoot_at "$shown" 20000 opening-20s.png
+fi
 
 "$glint_driver" key "$main" Escape >/dev/null
 closing="$(now_ms)"

@@ -1,11 +1,11 @@
 // The unit of drawing cost: a minimal GL program that presents frames of one
 // full-window textured, blended quad, at the player's 10 ms pace, in a
-// 1024 x 768 window on the same display. Each frame is timed the way the
+// 1024 x 768 window (or one of the size given) on the same display. Each frame is timed the way the
 // preloaded frame shim times the player's: from the frame's glLoadIdentity
 // to the return of SDL_GL_SwapWindow. Prints the median in milliseconds and
 // the number of frames measured and the program's peak resident size in
 // MiB: the floor that any GL program pays on this machine (the GL driver's
-// libraries and buffers). Run: quad_reference [frames]
+// libraries and buffers). Run: quad_reference [frames [width height]]
 #include "bench/support/process_figures.h"
 
 #include <SDL2/SDL.h>
@@ -28,12 +28,14 @@ double nowMs() {
 
 int main(int argc, char** argv) {
     const int frames = argc > 1 ? std::atoi(argv[1]) : 300;
+    const int width = argc > 3 ? std::atoi(argv[2]) : 1024;
+    const int height = argc > 3 ? std::atoi(argv[3]) : 768;
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "glint: bench: %s\n", SDL_GetError());
         return 1;
     }
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_Window* window = SDL_CreateWindow("glint quad reference", 0, 0, 1024, 768,
+    SDL_Window* window = SDL_CreateWindow("glint quad reference", 0, 0, width, height,
                                           SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
     SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
     if (!context) {
@@ -56,7 +58,7 @@ int main(int argc, char** argv) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1024, 1024, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  pixels.data());
 
-    glViewport(0, 0, 1024, 768);
+    glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0, 16, 12, 0, -1, 1);

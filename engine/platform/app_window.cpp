@@ -95,6 +95,48 @@ void askForFullScreenState(SDL_Window* window) {
     XFlush(display);
 }
 
+// Puts a mapped window in or out of full screen at `place`. On X11 a window
+// manager is asked for the full-screen state (without one nobody reads the
+// request) and the server for the size: SDL_SetWindowSize would report the
+// new size at once, before a window manager has given it, and not again
+// when it does, while the renderer must follow the size the window has.
+void placeWindow(SDL_Window* window, bool fullScreen, const SDL_Rect& place) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
+        SDL_SetWindowFullscreen(window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        return;
+    }
+    ::Display* display = info.info.x11.display;
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = info.info.x11.window;
+    event.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = fullScreen ? 1 : 0; // _NET_WM_STATE_ADD or _REMOVE
+    event.xclient.data.l[1] =
+        static_cast<long>(XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False));
+    event.xclient.data.l[3] = 1; // a request from an ordinary application
+    XSendEvent(display, DefaultRootWindow(display), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    SDL_SetWindowBordered(window, fullScreen ? SDL_FALSE : SDL_TRUE);
+    SDL_SetWindowPosition(window, place.x, place.y);
+    XResizeWindow(display, info.info.x11.window, static_cast<unsigned>(place.w),
+                  static_cast<unsigned>(place.h));
+    XFlush(display);
+}
+
+// The windowed size: twice the asked one where the desktop holds twice it
+// both ways, so that a HiDPI display shows the picture at a readable size.
+void fitWindowedSize(int* width, int* height) {
+    SDL_DisplayMode desktop;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w >= 2 * *width &&
+        desktop.h >= 2 * *height) {
+        *width *= 2;
+        *height *= 2;
+    }
+}
+
 } // namespace
 
 AppWindow::AppWindow(WindowStyle style, int clientWidth, int clientHeight, int x, int y) {
@@ -106,6 +148,13 @@ AppWindow::AppWindow(WindowStyle style, int clientWidth, int clientHeight, int x
     nextTick = tickCount() + TickMilliseconds;
     if (create(style, clientWidth, clientHeight, x, y)) {
         SDL_GetWindowSize(window, &width, &height);
+        // Opened full screen, F11 leaves it for a window of the asked size,
+        // centred.
+        fullScreen = style == WindowStyle::FullScreen;
+        windowedX = windowedY = SDL_WINDOWPOS_CENTERED;
+        windowedWidth = clientWidth;
+        windowedHeight = clientHeight;
+        fitWindowedSize(&windowedWidth, &windowedHeight);
     }
 }
 
@@ -138,6 +187,10 @@ bool AppWindow::create(WindowStyle style, int clientWidth, int clientHeight, int
     }
 
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (style == WindowStyle::Windowed) {
+        flags |= SDL_WINDOW_RESIZABLE;
+        fitWindowedSize(&clientWidth, &clientHeight);
+    }
     DisplayMode applied;
     const bool modeApplied = X11DisplayModes::appliedMode(applied);
     const bool switchDisplay = modeApplied && X11DisplayModes::appliedModeSwitches();
@@ -322,6 +375,10 @@ void AppWindow::dispatch(const WindowEvent& event) {
     case WindowEvent::Kind::Key:
         if (event.key == WindowKey::Escape) {
             postQuitMessage(0);
+        } else if (event.key == WindowKey::FullScreen) {
+            if (!event.repeat) {
+                toggleFullScreen();
+            }
         } else if (event.key != WindowKey::Other && keyHandler) {
             keyHandler(event.key, event.repeat);
         }
@@ -345,8 +402,39 @@ void AppWindow::dispatch(const WindowEvent& event) {
     case WindowEvent::Kind::MouseLeave:
         handleMouseLeave();
         break;
+    case WindowEvent::Kind::Resize:
+        resized(event.width, event.height);
+        break;
     case WindowEvent::Kind::Other:
         break;
+    }
+}
+
+bool AppWindow::toggleFullScreen() {
+    // A display mode the dialog switched to is left as chosen.
+    if (!window || (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0) {
+        return false;
+    }
+    SDL_Rect place = {windowedX, windowedY, windowedWidth, windowedHeight};
+    if (!fullScreen) {
+        const int index = SDL_GetWindowDisplayIndex(window);
+        if (SDL_GetDisplayBounds(index < 0 ? 0 : index, &place) != 0) {
+            std::fprintf(stderr, "glint: platform: cannot go full screen: %s\n", SDL_GetError());
+            return false;
+        }
+        SDL_GetWindowPosition(window, &windowedX, &windowedY);
+        SDL_GetWindowSize(window, &windowedWidth, &windowedHeight);
+    }
+    fullScreen = !fullScreen;
+    placeWindow(window, fullScreen, place);
+    return true;
+}
+
+void AppWindow::resized(int newWidth, int newHeight) {
+    width = newWidth;
+    height = newHeight;
+    if (renderer) {
+        renderer->setDrawableSize(newWidth, newHeight);
     }
 }
 

@@ -2,12 +2,12 @@
 // retrieved event into exactly one frame: the renderer's beginFrame and
 // loadIdentity, then, with a root attached, the root's layout, pushState, the
 // root's draw, popState, the renderer's endFrame and the buffer swap (without
-// a root, endFrame alone). Nothing clears the frame buffer; the tree's
-// opaque root covers it. With no renderer or no root there is no frame and no
-// swap. Where the window system can show part of the back buffer and the
-// renderer can draw partial frames, the renderer redraws only the pixels that
-// changed and the window shows just those (same pixels, a fraction of the
-// work).
+// a root, endFrame alone). The window clears nothing: the tree's opaque root
+// covers the picture and the renderer clears the bars around it. With no
+// renderer or no root there is no frame and no swap. Where the window system
+// can show part of the back buffer and the renderer can draw partial frames,
+// the renderer redraws only the pixels that changed and the window shows
+// just those (same pixels, a fraction of the work).
 //
 // Pacing stands in for a 10 ms platform timer: a tick is made only when no
 // other event is queued and only once 10 ms have passed since the last one,
@@ -21,8 +21,18 @@
 // run(), which returns its exit code. An end signal (end_signals.h) ends the
 // loop at the next event with exit code 0, as a second quit would.
 //
-// Keys: Escape is a close request; every other key the window tells apart
-// goes to the handler set with setKeyHandler, repeats included.
+// Keys: Escape is a close request; F11 (first presses only) toggles full
+// screen; every other key the window tells apart goes to the handler set
+// with setKeyHandler, repeats included.
+//
+// Size: the windowed window is resizable. A Resize from the window system
+// hands the new drawable size to the renderer (setDrawableSize), which fits
+// the picture into it with black bars; the next frame is drawn whole. Full
+// screen by F11 is a borderless window over the display at the desktop's
+// own size (no mode switch), marked full screen for a window manager; F11
+// again restores the window's size and place (a window opened full screen
+// leaves it for a window of the windowed style's size, centred). A window
+// in a display mode the setup dialog switched to stays as it is.
 //
 // Mouse: left is button 0, right 1, other buttons are ignored (still a
 // frame). Coordinates are taken as unsigned 16-bit (a captured drag left of
@@ -55,7 +65,9 @@ struct WindowEvent;
 enum class WindowKey;
 
 enum class WindowStyle {
-    Windowed,   // an ordinary decorated window with a close box, fixed size
+    Windowed,   // an ordinary decorated, resizable window with a close box, at
+                // the given size or twice it where the desktop holds twice
+                // it both ways (a HiDPI display)
     FullScreen, // full screen in the mode the setup dialog applied, else a
                 // borderless window at the given position. When the desktop
                 // is already in the applied mode nothing needs switching: the
@@ -114,6 +126,11 @@ class AppWindow {
     // One frame: see the top of this file.
     void renderFrame();
 
+    // F11: see the top of this file. False when nothing changed.
+    bool toggleFullScreen();
+    // The drawable is now width x height pixels (see the top of this file).
+    void resized(int width, int height);
+
     // Mouse dispatch with window pixel coordinates.
     void handleMouseMove(int x, int y);
     void handleMouseDown(int x, int y, int button);
@@ -129,8 +146,11 @@ class AppWindow {
     // The code of the quit that ended the loop; 0 until then.
     int exitCode = 0;
     bool shown = false;
+    // The client area's size in pixels.
     int width = 0;
     int height = 0;
+    // Full screen by F11 now.
+    bool fullScreen = false;
 
   private:
     bool create(WindowStyle style, int width, int height, int x, int y);
@@ -159,6 +179,11 @@ class AppWindow {
     std::unique_ptr<WindowEvent> heldEvent;
     int lastMouseKind = -1;
     int runLength = 0;
+    // Where the window was before F11 made it full screen.
+    int windowedX = 0;
+    int windowedY = 0;
+    int windowedWidth = 0;
+    int windowedHeight = 0;
 };
 
 } // namespace keltraWorks

@@ -26,16 +26,25 @@ bool hasWord(const char* list, const char* word) {
     return false;
 }
 
+// Frames shown with the server's answer awaited after a change of size.
+constexpr int GuardedShows = 100;
+
+bool copyRefused = false;
+
+int noteRefusedCopy(Display*, XErrorEvent*) {
+    copyRefused = true;
+    return 0;
+}
+
 template <class Code> struct KeyName {
     Code code;
     WindowKey key;
 };
 
 constexpr KeyName<SDL_Keycode> SdlKeys[] = {
-    {SDLK_ESCAPE, WindowKey::Escape},
-    {SDLK_SPACE, WindowKey::Space},
-    {SDLK_LEFT, WindowKey::Left},
-    {SDLK_RIGHT, WindowKey::Right},
+    {SDLK_ESCAPE, WindowKey::Escape},  {SDLK_SPACE, WindowKey::Space},
+    {SDLK_LEFT, WindowKey::Left},      {SDLK_RIGHT, WindowKey::Right},
+    {SDLK_F11, WindowKey::FullScreen},
 };
 // SDL 2 has no code for a media pause key.
 constexpr KeyName<SDL_Keycode> SdlMediaKeys[] = {
@@ -68,6 +77,18 @@ void SdlWindowSystem::note(const SDL_Event& event) {
                                           event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)) {
         exposed = true;
     }
+    // Mesa's software GL looks at the window's size again only after a
+    // swap: showing part of the buffer keeps the old size, and a box of the
+    // new size would reach past it. One swap as the new size arrives (its
+    // picture is replaced at once by the whole frame drawn next) lets the
+    // back buffer take the new size.
+    if (copySubBuffer != nullptr && event.type == SDL_WINDOWEVENT &&
+        event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+        if (SDL_Window* window = SDL_GetWindowFromID(event.window.windowID)) {
+            SDL_GL_SwapWindow(window);
+            guardedShows = GuardedShows;
+        }
+    }
 }
 
 bool SdlWindowSystem::translate(const SDL_Event& event, WindowEvent& out) {
@@ -86,6 +107,17 @@ bool SdlWindowSystem::translate(const SDL_Event& event, WindowEvent& out) {
             out.kind = WindowEvent::Kind::Close;
         } else if (event.window.event == SDL_WINDOWEVENT_LEAVE) {
             out.kind = WindowEvent::Kind::MouseLeave;
+        } else if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+            out.kind = WindowEvent::Kind::Resize;
+            out.width = event.window.data1;
+            out.height = event.window.data2;
+            // The renderer draws into the drawable, which a high-DPI
+            // display makes larger than the window.
+            if (SDL_Window* window = SDL_GetWindowFromID(event.window.windowID)) {
+                SDL_GL_GetDrawableSize(window, &out.width, &out.height);
+            }
+            drawnWidth = out.width;
+            drawnHeight = out.height;
         }
         break;
     case SDL_KEYDOWN:
@@ -216,6 +248,7 @@ bool SdlWindowSystem::showsRegions(SDL_Window* window) {
     display = x11;
     drawable = info.info.x11.window;
     exposed = true;
+    SDL_GL_GetDrawableSize(window, &drawnWidth, &drawnHeight);
     return true;
 }
 
@@ -227,13 +260,33 @@ void SdlWindowSystem::showRegion(SDL_Window* window, int x, int y, int width, in
         exposed = false;
         x = 0;
         y = 0;
-        SDL_GL_GetDrawableSize(window, &width, &height);
+        width = drawnWidth;
+        height = drawnHeight;
     }
     if (width <= 0 || height <= 0) {
         return;
     }
+    Display* x11 = static_cast<Display*>(display);
+    if (guardedShows == 0) {
+        copySubBuffer(display, drawable, x, y, width, height);
+        XFlush(x11);
+        return;
+    }
+    // While the window is being resized, the GL may have taken a newer size
+    // for its back buffer than the one this frame was drawn for, and the
+    // server then refuses a box that reaches past it (an X error, which
+    // would end the program). The frame is shown whole by a swap instead,
+    // which also lets the back buffer take the window's size again.
+    --guardedShows;
+    copyRefused = false;
+    const XErrorHandler previous = XSetErrorHandler(noteRefusedCopy);
     copySubBuffer(display, drawable, x, y, width, height);
-    XFlush(static_cast<Display*>(display));
+    XSync(x11, False);
+    XSetErrorHandler(previous);
+    if (copyRefused) {
+        SDL_GL_SwapWindow(window);
+        guardedShows = GuardedShows;
+    }
 }
 
 } // namespace keltraWorks

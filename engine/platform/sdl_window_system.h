@@ -6,7 +6,12 @@
 // (most as Other), except the raw X events below; the pointer leaving the
 // window is MouseLeave.
 //
-// Keys: Escape, Space, Left and Right by SDL's key codes. The media keys go
+// A change of the window's size becomes a Resize with the drawable's size
+// (and, like an expose, makes the next region show the whole back buffer).
+// While a new size settles, regions are shown with the server's answer
+// awaited, and one the server refuses is shown by a swap instead.
+//
+// Keys: Escape, Space, Left, Right and F11 by SDL's key codes. The media keys go
 // by what the keyboard map names them: SDL 2 knows no XF86AudioPause (a
 // media pause key gives no SDL event at all) and names a key by its
 // unshifted meaning (Shift+XF86AudioPlay is XF86AudioPause in the usual map),
@@ -47,7 +52,12 @@ class SdlWindowSystem : public WindowSystem {
     CopySubBuffer copySubBuffer = nullptr;
     void* display = nullptr; // the X display of the window, for copySubBuffer
     unsigned long drawable = 0;
-    bool exposed = true;          // nothing shown yet
+    bool exposed = true;  // nothing shown yet
+    int guardedShows = 0; // regions still shown with errors caught
+    // The drawable size frames are drawn for: the last one handed out. (SDL's
+    // own runs ahead of the events taken while it reads the queue.)
+    int drawnWidth = 0;
+    int drawnHeight = 0;
     bool x11MediaKeys = false;    // media keys from the raw X key events
     unsigned int heldKeycode = 0; // the X key pressed last and not yet released
 };

@@ -28,6 +28,7 @@ enum class WindowKey {
     MediaStop,
     MediaNext,
     MediaPrevious,
+    FullScreen, // F11: the window's own, never handed to the application
 };
 
 struct WindowEvent {
@@ -39,6 +40,7 @@ struct WindowEvent {
         MouseDown, // left or right button only: other buttons arrive as Other
         MouseUp,
         MouseLeave, // the pointer left the window
+        Resize, // the drawable's size changed: width x height pixels now
     };
 
     Kind kind = Kind::Other;
@@ -47,6 +49,8 @@ struct WindowEvent {
     int x = 0;
     int y = 0;
     int button = 0; // MouseDown/MouseUp: 0 left, 1 right
+    int width = 0;  // Resize
+    int height = 0;
 };
 
 class WindowSystem {

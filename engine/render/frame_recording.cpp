@@ -50,21 +50,20 @@ class Extent {
     }
     // Whole pixels, widened by `margin` for line and point widths and the
     // rasteriser's rounding; a drawing with no point or a non-finite one
-    // counts as the whole window.
+    // counts as the view's whole picture.
     FrameRecording::Box box(float margin, const FrameRecording::View& view) const {
-        FrameRecording::Box out;
+        const FrameRecording::Box area = view.picture();
         const float limit = 1.0e6f;
         if (!any || !std::isfinite(minX) || !std::isfinite(maxX) || !std::isfinite(minY) ||
             !std::isfinite(maxY) || std::fabs(minX) > limit || std::fabs(maxX) > limit ||
             std::fabs(minY) > limit || std::fabs(maxY) > limit) {
-            out.x1 = view.width;
-            out.y1 = view.height;
-            return out;
+            return area;
         }
-        out.x0 = std::max(0, static_cast<int>(std::floor(minX - margin)));
-        out.y0 = std::max(0, static_cast<int>(std::floor(minY - margin)));
-        out.x1 = std::min(view.width, static_cast<int>(std::ceil(maxX + margin)));
-        out.y1 = std::min(view.height, static_cast<int>(std::ceil(maxY + margin)));
+        FrameRecording::Box out;
+        out.x0 = std::max(area.x0, static_cast<int>(std::floor(minX - margin)));
+        out.y0 = std::max(area.y0, static_cast<int>(std::floor(minY - margin)));
+        out.x1 = std::min(area.x1, static_cast<int>(std::ceil(maxX + margin)));
+        out.y1 = std::min(area.y1, static_cast<int>(std::ceil(maxY + margin)));
         return out;
     }
 
@@ -106,6 +105,16 @@ void multiply(float* m, float a, float b, float c, float d, float e, float f) {
 
 } // namespace
 
+FrameRecording::Box FrameRecording::View::picture() const {
+    if (!area.empty()) {
+        return area;
+    }
+    Box whole;
+    whole.x1 = width;
+    whole.y1 = height;
+    return whole;
+}
+
 void FrameRecording::reset(const State& initial) {
     start = initial;
     list.clear();
@@ -130,12 +139,13 @@ void FrameRecording::finish(const View& view, const std::function<uint32_t(int)>
     State state = start;
     std::vector<State> saved;
 
+    const Box area = view.picture();
     const auto toWindow = [&](float x, float y, Extent& extent) {
         const float* m = state.matrix;
         const float ex = m[0] * x + m[2] * y + m[4];
         const float ey = m[1] * x + m[3] * y + m[5];
-        extent.add(ex * view.pixelsPerUnitX,
-                   static_cast<float>(view.height) - ey * view.pixelsPerUnitY);
+        extent.add(static_cast<float>(area.x0) + ex * view.pixelsPerUnitX,
+                   static_cast<float>(area.y1) - ey * view.pixelsPerUnitY);
     };
     // Everything in the state that decides how a drawing looks.
     const auto stateKey = [&](KeyHash& key) {
@@ -151,20 +161,23 @@ void FrameRecording::finish(const View& view, const std::function<uint32_t(int)>
         key.number(state.lineWidth);
         key.number(state.pointSize);
     };
+    // Half a line or point, in window pixels, and two for the rasteriser.
+    const auto widthMargin = [&](float width) {
+        return std::ceil(width * view.lineScale * 0.5f) + 2.0f;
+    };
     const auto polygonMargin = [&]() {
         if (state.polygonMode == ModeLine) {
-            return std::ceil(state.lineWidth * 0.5f) + 2.0f;
+            return widthMargin(state.lineWidth);
         }
         if (state.polygonMode == ModePoint) {
-            return std::ceil(state.pointSize * 0.5f) + 2.0f;
+            return widthMargin(state.pointSize);
         }
         return 2.0f;
     };
     const auto wholeWindow = [&](KeyHash& key) {
         Drawing drawing;
         drawing.key = key.value;
-        drawing.box.x1 = view.width;
-        drawing.box.y1 = view.height;
+        drawing.box = area;
         drawings.push_back(drawing);
     };
 
@@ -248,9 +261,9 @@ void FrameRecording::finish(const View& view, const std::function<uint32_t(int)>
                 stateKey(batchKey);
                 batchExtent = Extent();
                 if (c.i[0] == PrimitiveLines) {
-                    batchMargin = std::ceil(state.lineWidth * 0.5f) + 2.0f;
+                    batchMargin = widthMargin(state.lineWidth);
                 } else if (c.i[0] == PrimitivePoints) {
-                    batchMargin = std::ceil(state.pointSize * 0.5f) + 2.0f;
+                    batchMargin = widthMargin(state.pointSize);
                 } else {
                     batchMargin = polygonMargin();
                 }
@@ -355,19 +368,20 @@ void FrameRecording::finish(const View& view, const std::function<uint32_t(int)>
 }
 
 FrameRecording::Box FrameRecording::damageSince(const FrameRecording& before) const {
-    Box whole;
-    whole.x1 = seenThrough.width;
-    whole.y1 = seenThrough.height;
-    if (before.drawings.size() != drawings.size() ||
-        before.seenThrough.width != seenThrough.width ||
-        before.seenThrough.height != seenThrough.height ||
-        before.seenThrough.pixelsPerUnitX != seenThrough.pixelsPerUnitX ||
-        before.seenThrough.pixelsPerUnitY != seenThrough.pixelsPerUnitY) {
-        return whole;
+    const View& a = before.seenThrough;
+    const View& b = seenThrough;
+    const Box areaA = a.picture();
+    const Box areaB = b.picture();
+    if (before.drawings.size() != drawings.size() || a.width != b.width || a.height != b.height ||
+        a.pixelsPerUnitX != b.pixelsPerUnitX || a.pixelsPerUnitY != b.pixelsPerUnitY ||
+        a.lineScale != b.lineScale || areaA.x0 != areaB.x0 || areaA.y0 != areaB.y0 ||
+        areaA.x1 != areaB.x1 || areaA.y1 != areaB.y1) {
+        return areaB;
     }
     Box damage;
     for (size_t i = 0; i < drawings.size(); ++i) {
-        if (drawings[i].key != before.drawings[i].key || drawings[i].box.x0 != before.drawings[i].box.x0 ||
+        if (drawings[i].key != before.drawings[i].key ||
+            drawings[i].box.x0 != before.drawings[i].box.x0 ||
             drawings[i].box.y0 != before.drawings[i].box.y0 ||
             drawings[i].box.x1 != before.drawings[i].box.x1 ||
             drawings[i].box.y1 != before.drawings[i].box.y1) {

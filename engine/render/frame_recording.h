@@ -66,17 +66,25 @@ class FrameRecording {
     };
 
     // How logical units reach window pixels: the projection the renderer set
-    // (x right, y down from the top, over a window of width x height pixels).
+    // (x right, y down from the top of `area`, in a drawable of width x
+    // height pixels). `area` is the box the logical area fills; drawings
+    // reach no pixel outside it. Empty (the default), it is the whole
+    // drawable. Line widths and point sizes are multiplied by lineScale.
     struct View {
         float pixelsPerUnitX = 1.0f;
         float pixelsPerUnitY = 1.0f;
         int width = 0;
         int height = 0;
+        Box area;
+        float lineScale = 1.0f;
+        // `area`, or the whole drawable when it is empty.
+        Box picture() const;
     };
 
     // The drawing state the GL holds when a frame starts.
     struct State {
-        float matrix[6] = {1, 0, 0, 1, 0, 0}; // modelview: x' = m0 x + m2 y + m4, y' = m1 x + m3 y + m5
+        float matrix[6] = {1, 0, 0,
+                           1, 0, 0}; // modelview: x' = m0 x + m2 y + m4, y' = m1 x + m3 y + m5
         float color[4] = {1, 1, 1, 1};
         float texCoord[2] = {0, 0};
         bool blend = false;
@@ -103,9 +111,9 @@ class FrameRecording {
     void finish(const View& view, const std::function<uint32_t(int)>& generation);
 
     // The box of window pixels that may differ between the finished
-    // recording `before` and this finished one: the whole window when the
-    // two hold a different number of drawings or were seen through different
-    // views, empty when nothing differs.
+    // recording `before` and this finished one: the view's whole picture
+    // when the two hold a different number of drawings or were seen through
+    // different views, empty when nothing differs.
     Box damageSince(const FrameRecording& before) const;
 
   private:

@@ -108,7 +108,9 @@ void RenderGL::setInitialState() {
 
 void RenderGL::setProjection(float w, float h) {
     previousValid = false;
-    glViewport(0, 0, pixelWidth, pixelHeight);
+    barsPending = true;
+    glViewport(picture.x0, picture.y0, picture.x1 - picture.x0, picture.y1 - picture.y0);
+    scissorToPicture();
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0.0, w, h, 0.0, -1.0, 1.0);
@@ -337,11 +339,12 @@ void RenderGL::execute(const Command& command, const std::string* text) {
     case Op::BindTexture:
         glBindTexture(GL_TEXTURE_2D, textureName(i[0]));
         break;
+    // Widths are the picture's pixels: they grow with it.
     case Op::PointSize:
-        glPointSize(f[0]);
+        glPointSize(f[0] * pictureScaleX());
         break;
     case Op::LineWidth:
-        glLineWidth(f[0]);
+        glLineWidth(f[0] * pictureScaleX());
         break;
     case Op::Text:
         issueText(i[0], f[0], f[1], *text);
@@ -393,8 +396,7 @@ vector2 RenderGL::unproject(int x, int y) {
                      &objY, &objZ) != GL_TRUE) {
         // A singular matrix (say after scale(0, 0)): the plain mapping of an
         // untransformed scene instead of undefined output.
-        return vector2(static_cast<float>(x) * unitsPerPixelX,
-                       static_cast<float>(y) * unitsPerPixelY);
+        return windowToLogical(x, y);
     }
     return vector2(static_cast<float>(objX), static_cast<float>(objY));
 }
@@ -406,8 +408,7 @@ void RenderGL::project(vector2 point, int* x, int* y) {
     GLdouble winZ = 0;
     if (gluProject(point.x, point.y, 0.0, m.model, m.projection, m.viewport, &winX, &winY, &winZ) !=
         GL_TRUE) {
-        *x = unitsPerPixelX != 0.0f ? static_cast<int>(point.x / unitsPerPixelX) : 0;
-        *y = unitsPerPixelY != 0.0f ? static_cast<int>(point.y / unitsPerPixelY) : 0;
+        logicalToWindow(point, x, y);
         return;
     }
     *x = truncatePixel(winX);

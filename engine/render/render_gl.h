@@ -4,9 +4,15 @@
 // are 256 glBitmap display lists each.
 //
 // Set-up order: the platform makes the window and its context current
-// (engine/platform/gl_context.h), then RenderGL(drawable width, height in
-// pixels, 16, 12). Check isAvailable() and getStatus() == StatusReady before
+// (engine/platform/gl_context.h), then RenderGL(the picture's own width,
+// height in pixels, 16, 12) and, for a drawable of another size,
+// setDrawableSize. Check isAvailable() and getStatus() == StatusReady before
 // use; StatusNoContext means no context was current at construction.
+//
+// Scaled: the viewport is the picture box. With bars around it the scissor
+// stays on the box, so clears and drawings never reach the bars, which the
+// renderer itself clears black (see beginFrame). Line widths and point sizes
+// grow with the picture.
 //
 // Ownership: the context is not owned. destroyContext deletes every texture
 // and display list while the context is still current; the context's owner
@@ -94,6 +100,9 @@ class RenderGL : public Renderer {
     // destroyContext or forgetFrame, is drawn whole. Off (the default),
     // calls are issued as they come. Textures loaded or updated while a
     // frame is recorded change at once, before the frame's drawing is issued.
+    // beginFrame clears the bars around the picture box black: on every
+    // frame while partial frames are off (a swapped back buffer keeps
+    // nothing), else on the first frame after setProjection.
     bool setPartialFrames(bool on) override;
     bool partialFrames() const { return partial; }
     void beginFrame() override;
@@ -106,6 +115,10 @@ class RenderGL : public Renderer {
     using Op = FrameRecording::Op;
 
     void setInitialState();
+    // The scissor on the picture box when there are bars, else off.
+    void scissorToPicture();
+    // Clears the whole drawable black, bars included.
+    void clearBars();
     // The one path of every drawing call: the command is recorded while a
     // frame is recorded, else executed. `text` is a Text command's string.
     void submit(Op op, std::initializer_list<int> ints = {},
@@ -135,10 +148,13 @@ class RenderGL : public Renderer {
     // then cleared to that colour instead, which gives the same pixels at a
     // fraction of the cost on a software rasteriser.
     bool clearsInstead(vector2 topLeft, vector2 bottomRight);
-    // A linearly filtered texture drawn at its own size on whole pixels
-    // samples every texel at its centre, where linear and nearest filtering
-    // give the same value; nearest is chosen there (it is much cheaper on a
-    // software rasteriser) and linear again for any other placement.
+    // A texture drawn at its own size on whole pixels samples every texel
+    // at its centre, where linear and nearest filtering give the same
+    // value; nearest is chosen there (it is much cheaper on a software
+    // rasteriser). Elsewhere a linear texture is filtered linearly, and so
+    // is a nearest one while the picture is scaled, so that no scaled
+    // picture shows stairs; at the picture's own size a nearest texture
+    // stays nearest wherever it is drawn.
     void matchFilterToPlacement(int texture, vector2 topLeft, vector2 bottomRight);
     // True when blending the bound picture (no alpha channel) with the
     // current state would give exactly its own colours: an opaque colour and
@@ -153,15 +169,18 @@ class RenderGL : public Renderer {
     // issues a glEnd the GL would reject.
     bool primitiveOpen = false;
     std::vector<uint32_t> textureNames; // parallel to textureInfos; 0 = deleted
-    // Parallel to textureInfos: asked for linear filtering, and currently
-    // switched to nearest by matchFilterToPlacement.
-    std::vector<bool> textureLinear;
+    // Parallel to textureInfos: the filter asked for (FilterNearest or
+    // FilterLinear follow the placement; any other is left as made), and
+    // whether the GL samples it nearest now.
+    std::vector<int> textureFilters;
     std::vector<bool> textureNearestNow;
     // Parallel to textureInfos: bumped whenever a texture's pixels change.
     std::vector<uint32_t> textureGenerations;
     std::vector<uint32_t> fontListBases; // first of 256 lists, by font index
 
     bool partial = false;
+    // The bars are to be cleared at the next beginFrame.
+    bool barsPending = true;
     bool recording = false;
     bool previousValid = false;
     bool batchAtStart = false;

@@ -49,9 +49,32 @@ FrameRecording::State RenderGL::currentState() const {
     GLint modes[2] = {GL_FILL, GL_FILL};
     glGetIntegerv(GL_POLYGON_MODE, modes);
     state.polygonMode = modes[0] == GL_LINE ? 1 : modes[0] == GL_POINT ? 2 : 0;
+    // The GL holds widths grown with the picture; recordings hold them as given.
     glGetFloatv(GL_LINE_WIDTH, &state.lineWidth);
     glGetFloatv(GL_POINT_SIZE, &state.pointSize);
+    state.lineWidth /= pictureScaleX();
+    state.pointSize /= pictureScaleX();
     return state;
+}
+
+void RenderGL::scissorToPicture() {
+    if (hasBars()) {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(picture.x0, picture.y0, picture.x1 - picture.x0, picture.y1 - picture.y0);
+    } else {
+        glDisable(GL_SCISSOR_TEST);
+    }
+}
+
+void RenderGL::clearBars() {
+    GLfloat previous[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, previous);
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(previous[0], previous[1], previous[2], previous[3]);
+    scissorToPicture();
+    barsPending = false;
 }
 
 bool RenderGL::setPartialFrames(bool on) {
@@ -62,7 +85,13 @@ bool RenderGL::setPartialFrames(bool on) {
 }
 
 void RenderGL::beginFrame() {
-    if (!partial || recording || status != StatusReady) {
+    if (recording || status != StatusReady) {
+        return;
+    }
+    if (hasBars() && (barsPending || !partial)) {
+        clearBars();
+    }
+    if (!partial) {
         return;
     }
     frames[current].reset(currentState());
@@ -78,11 +107,13 @@ FrameRecording::Box RenderGL::endFrame() {
     FrameRecording& now = frames[current];
     FrameRecording::View view;
     view.pixelsPerUnitX =
-        logicalWidth > 0.0f ? static_cast<float>(pixelWidth) / logicalWidth : 1.0f;
+        logicalWidth > 0.0f ? static_cast<float>(picture.x1 - picture.x0) / logicalWidth : 1.0f;
     view.pixelsPerUnitY =
-        logicalHeight > 0.0f ? static_cast<float>(pixelHeight) / logicalHeight : 1.0f;
+        logicalHeight > 0.0f ? static_cast<float>(picture.y1 - picture.y0) / logicalHeight : 1.0f;
     view.width = pixelWidth;
     view.height = pixelHeight;
+    view.area = picture;
+    view.lineScale = pictureScaleX();
     now.finish(view, [this](int texture) {
         return texture > 0 && static_cast<size_t>(texture) <= textureGenerations.size()
                    ? textureGenerations[static_cast<size_t>(texture - 1)]
@@ -98,9 +129,10 @@ FrameRecording::Box RenderGL::endFrame() {
         // Textures loaded or updated during the frame changed the binding;
         // the drawing starts from the one the frame started with.
         glBindTexture(GL_TEXTURE_2D, textureName(now.startState().texture));
-        // The whole window is drawn as without recording: clipping can
+        // The whole picture is drawn as without recording: clipping can
         // change how a software rasteriser rounds blended colours.
-        const bool clip = box.x0 > 0 || box.y0 > 0 || box.x1 < pixelWidth || box.y1 < pixelHeight;
+        const bool clip = box.x0 > picture.x0 || box.y0 > picture.y0 || box.x1 < picture.x1 ||
+                          box.y1 < picture.y1;
         if (clip) {
             glEnable(GL_SCISSOR_TEST);
             glScissor(box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0);
@@ -109,7 +141,7 @@ FrameRecording::Box RenderGL::endFrame() {
             execute(command, command.op == Op::Text ? &now.text(command.i[1]) : nullptr);
         }
         if (clip) {
-            glDisable(GL_SCISSOR_TEST);
+            scissorToPicture();
         }
     }
     previousValid = true;
@@ -240,19 +272,35 @@ bool RenderGL::clearsInstead(vector2 topLeft, vector2 bottomRight) {
         !writes[2] || !writes[3]) {
         return false;
     }
-    // The rectangle must cover the whole drawable, which is what a clear
-    // touches, whatever the viewport.
+    // The rectangle reaches the pixels of the viewport that the scissor
+    // lets through; a clear, those of the whole drawable that it lets
+    // through. Equal when the rectangle covers the viewport and the
+    // viewport covers the drawable or the scissor lies within the viewport.
     float box[4];
     if (pixelWidth <= 0 || pixelHeight <= 0 || !windowBox(topLeft, bottomRight, box)) {
         return false;
     }
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
     const float left = std::min(box[0], box[2]);
     const float right = std::max(box[0], box[2]);
     const float bottom = std::min(box[1], box[3]);
     const float top = std::max(box[1], box[3]);
-    if (left > 0.0f || bottom > 0.0f || right < static_cast<float>(pixelWidth) ||
-        top < static_cast<float>(pixelHeight)) {
+    if (left > float(viewport[0]) || bottom > float(viewport[1]) ||
+        right < float(viewport[0] + viewport[2]) || top < float(viewport[1] + viewport[3])) {
         return false;
+    }
+    const bool viewportIsDrawable = viewport[0] <= 0 && viewport[1] <= 0 &&
+                                    viewport[0] + viewport[2] >= pixelWidth &&
+                                    viewport[1] + viewport[3] >= pixelHeight;
+    if (!viewportIsDrawable) {
+        GLint scissor[4];
+        glGetIntegerv(GL_SCISSOR_BOX, scissor);
+        if (!glIsEnabled(GL_SCISSOR_TEST) || scissor[0] < viewport[0] || scissor[1] < viewport[1] ||
+            scissor[0] + scissor[2] > viewport[0] + viewport[2] ||
+            scissor[1] + scissor[3] > viewport[1] + viewport[3]) {
+            return false;
+        }
     }
     GLfloat previous[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, previous);
@@ -264,7 +312,8 @@ bool RenderGL::clearsInstead(vector2 topLeft, vector2 bottomRight) {
 
 void RenderGL::matchFilterToPlacement(int texture, vector2 topLeft, vector2 bottomRight) {
     const size_t index = static_cast<size_t>(texture - 1);
-    if (texture > textureCount() || index >= textureLinear.size() || !textureLinear[index] ||
+    if (texture > textureCount() || index >= textureFilters.size() ||
+        (textureFilters[index] != FilterLinear && textureFilters[index] != FilterNearest) ||
         textureNames[index] == 0) {
         return;
     }
@@ -285,12 +334,15 @@ void RenderGL::matchFilterToPlacement(int texture, vector2 topLeft, vector2 bott
                 std::fabs(height - static_cast<float>(info->imageHeight)) < 1e-3f &&
                 whole(box[0]) && whole(box[3]);
     }
-    if (exact == textureNearestNow[index]) {
+    const bool scaled =
+        picture.x1 - picture.x0 != pictureWidth || picture.y1 - picture.y0 != pictureHeight;
+    const bool nearest = exact || (textureFilters[index] == FilterNearest && !scaled);
+    if (nearest == textureNearestNow[index]) {
         return;
     }
-    const GLint mode = exact ? GL_NEAREST : GL_LINEAR;
+    const GLint mode = nearest ? GL_NEAREST : GL_LINEAR;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mode);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mode);
-    textureNearestNow[index] = exact;
+    textureNearestNow[index] = nearest;
 }
 } // namespace keltraWorks

@@ -136,8 +136,8 @@ int RenderGL::loadTexture(const std::string& path, int filter, bool whiteIsTrans
     }
     textureInfos.push_back(record);
     textureNames.push_back(name);
-    textureLinear.push_back(filter == FilterLinear);
-    textureNearestNow.push_back(false);
+    textureFilters.push_back(filter);
+    textureNearestNow.push_back(filter == FilterNearest);
     textureGenerations.push_back(0);
     return textureCount();
 }
@@ -157,8 +157,8 @@ int RenderGL::createTexture(int width, int height, int bitsPerPixel, int filter)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mode);
     textureInfos.push_back(record);
     textureNames.push_back(name);
-    textureLinear.push_back(filter == FilterLinear);
-    textureNearestNow.push_back(false);
+    textureFilters.push_back(filter);
+    textureNearestNow.push_back(mode == GL_NEAREST);
     textureGenerations.push_back(0);
     glBindTexture(GL_TEXTURE_2D, 0);
     return textureCount();
@@ -280,6 +280,7 @@ void RenderGL::issueImage(int image) {
     }
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glRasterPos2f(0.0f, logicalHeight); // bottom-left corner of the client area
+    glPixelZoom(pictureScaleX(), pictureScaleY());
     glDrawPixels(picture->width, picture->height, format, GL_UNSIGNED_BYTE, picture->pixels);
     glPopAttrib();
 }

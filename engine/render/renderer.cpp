@@ -4,7 +4,9 @@
 #include "engine/render/png_decode.h"
 #include "engine/vfs/vfs.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -23,9 +25,68 @@ bool decodePicture(const std::vector<uint8_t>& bytes, Image* out) {
 } // namespace
 
 Renderer::Renderer(int32_t pixelWidth, int32_t pixelHeight)
-    : pixelWidth(pixelWidth), pixelHeight(pixelHeight) {}
+    : pixelWidth(pixelWidth), pixelHeight(pixelHeight), pictureWidth(pixelWidth),
+      pictureHeight(pixelHeight) {
+    picture = wholeWindow();
+}
 
 Renderer::~Renderer() = default;
+
+void Renderer::setDrawableSize(int32_t w, int32_t h) {
+    pixelWidth = w;
+    pixelHeight = h;
+    picture = wholeWindow();
+    if (pictureWidth > 0 && pictureHeight > 0 && w > 0 && h > 0) {
+        // Pass 1: the largest scale at which the picture fits both ways.
+        const double scale = std::min(double(w) / pictureWidth, double(h) / pictureHeight);
+        // Pass 2: whole pixels, centred; the leftover pixel of an odd
+        // margin goes to the right and the top.
+        const int32_t boxWidth = std::min(w, int32_t(std::lround(pictureWidth * scale)));
+        const int32_t boxHeight = std::min(h, int32_t(std::lround(pictureHeight * scale)));
+        picture.x0 = (w - boxWidth) / 2;
+        picture.y0 = (h - boxHeight) / 2;
+        picture.x1 = picture.x0 + boxWidth;
+        picture.y1 = picture.y0 + boxHeight;
+    }
+    if (status == StatusReady) {
+        setProjection(logicalWidth, logicalHeight);
+    }
+}
+
+bool Renderer::hasBars() const {
+    return picture.x0 > 0 || picture.y0 > 0 || picture.x1 < pixelWidth || picture.y1 < pixelHeight;
+}
+
+float Renderer::pictureScaleX() const {
+    return pictureWidth > 0 ? float(picture.x1 - picture.x0) / float(pictureWidth) : 1.0f;
+}
+
+float Renderer::pictureScaleY() const {
+    return pictureHeight > 0 ? float(picture.y1 - picture.y0) / float(pictureHeight) : 1.0f;
+}
+
+vector2 Renderer::windowToLogical(int x, int y) const {
+    const float boxWidth = float(picture.x1 - picture.x0);
+    const float boxHeight = float(picture.y1 - picture.y0);
+    if (boxWidth <= 0.0f || boxHeight <= 0.0f) {
+        return vector2(0.0f, 0.0f);
+    }
+    // The box's top edge, counted from the drawable's top.
+    const int top = pixelHeight - picture.y1;
+    return vector2(float(x - picture.x0) * logicalWidth / boxWidth,
+                   float(y - top) * logicalHeight / boxHeight);
+}
+
+void Renderer::logicalToWindow(vector2 point, int* x, int* y) const {
+    if (logicalWidth <= 0.0f || logicalHeight <= 0.0f) {
+        *x = 0;
+        *y = 0;
+        return;
+    }
+    const int top = pixelHeight - picture.y1;
+    *x = picture.x0 + int(point.x * float(picture.x1 - picture.x0) / logicalWidth);
+    *y = top + int(point.y * float(picture.y1 - picture.y0) / logicalHeight);
+}
 
 void Renderer::getPixelSize(int32_t* w, int32_t* h) const {
     *w = pixelWidth;
@@ -54,8 +115,8 @@ void Renderer::setLogicalSize(float w, float h) {
     logicalHeight = h;
     // A window without pixels has no meaningful ratio; 0 keeps every later
     // conversion finite instead of dividing by zero.
-    unitsPerPixelX = pixelWidth != 0 ? w / static_cast<float>(pixelWidth) : 0.0f;
-    unitsPerPixelY = pixelHeight != 0 ? h / static_cast<float>(pixelHeight) : 0.0f;
+    unitsPerPixelX = pictureWidth != 0 ? w / static_cast<float>(pictureWidth) : 0.0f;
+    unitsPerPixelY = pictureHeight != 0 ? h / static_cast<float>(pictureHeight) : 0.0f;
     setProjection(w, h);
 }
 

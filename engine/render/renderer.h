@@ -6,9 +6,14 @@
 // window or its drawing context: the platform does, and hands over the
 // drawable's size in pixels.
 //
-// Units: drawing is in logical units. The client area is logicalWidth x
+// Units: drawing is in logical units. The logical area is logicalWidth x
 // logicalHeight units (16 x 12 in the player), origin top-left, x right,
-// y down. unproject/project convert to and from window pixels (y from top).
+// y down. The pixel size given at construction is the picture's own size
+// (1024 x 768 in the player): a picture is shown 1:1 there, and widgets
+// size pictures by it. The drawable may later have another size: the
+// logical area then fills the largest box of the same proportions centred
+// in it (pictureBox), with black bars around. unproject/project convert to
+// and from window pixels (y from top) through that box.
 //
 // Indices: textures and raw images are 1-based (0 = none or failure); fonts
 // are 0-based in creation order. Records are never removed, so an index stays
@@ -69,7 +74,8 @@ constexpr int StatusDestroyed = 2;
 
 class Renderer {
   public:
-    // The pixel size is the drawable's size, given once and never updated.
+    // The pixel size is the picture's own size and the drawable's size
+    // until setDrawableSize gives another.
     Renderer(int32_t pixelWidth, int32_t pixelHeight);
     virtual ~Renderer();
     Renderer(const Renderer&) = delete;
@@ -77,11 +83,24 @@ class Renderer {
 
     // --- non-virtual operations ---
     int getStatus() const { return status; }
+    // The drawable's size.
     void getPixelSize(int32_t* w, int32_t* h) const;
     // The box of every window pixel (window pixels, y up).
     FrameRecording::Box wholeWindow() const;
+    // The drawable was resized: the logical area is fitted into it again
+    // and setProjection is called (the next frame is drawn whole).
+    void setDrawableSize(int32_t w, int32_t h);
+    // The window pixels (y up) the logical area fills: the whole drawable
+    // when it has the picture's size or proportions.
+    FrameRecording::Box pictureBox() const { return picture; }
+    // Window pixels (y from the top) to logical units through pictureBox,
+    // ignoring the modelview, and back (truncated to whole pixels). A pixel
+    // on a bar maps outside the logical area.
+    vector2 windowToLogical(int x, int y) const;
+    void logicalToWindow(vector2 point, int* x, int* y) const;
     void getLogicalSize(float* w, float* h) const;
-    // Logical units per window pixel; 0 when the pixel size is 0.
+    // Logical units per pixel of a picture shown at its own size (the pixel
+    // size given at construction); 0 when that size is 0.
     void getUnitsPerPixel(float* x, float* y) const;
     // Stores the size, recomputes units per pixel, calls setProjection.
     void setLogicalSize(float w, float h);
@@ -199,8 +218,17 @@ class Renderer {
     // False on any failure, with a line on stderr; nothing is left open.
     bool loadPicture(const std::string& path, Image* out);
 
-    int32_t pixelWidth = 0;
+    // True when pictureBox does not cover the whole drawable.
+    bool hasBars() const;
+    // Window pixels of pictureBox per pixel of the picture's own size.
+    float pictureScaleX() const;
+    float pictureScaleY() const;
+
+    int32_t pixelWidth = 0; // the drawable's size
     int32_t pixelHeight = 0;
+    int32_t pictureWidth = 0; // the picture's own size
+    int32_t pictureHeight = 0;
+    FrameRecording::Box picture;
     float logicalWidth = 0.0f;
     float logicalHeight = 0.0f;
     float unitsPerPixelX = 0.0f;

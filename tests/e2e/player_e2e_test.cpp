@@ -254,12 +254,11 @@ TEST(PlayerOnAnotherDisplay, OkOnTheDesktopsOwnModeCoversTheWholeScreen) {
     ASSERT_TRUE(run.start());
     ASSERT_TRUE(run.answerDialog("Return"));
     ASSERT_TRUE(run.waitForPlayer()) << run.stderrText();
-    int x = -1, y = -1, width = 0, height = 0;
-    ASSERT_TRUE(run.playerGeometry(&x, &y, &width, &height));
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 0);
-    EXPECT_EQ(width, 1920);
-    EXPECT_EQ(height, 1080);
+    const Rect window = run.playerGeometry();
+    EXPECT_EQ(window.left, 0);
+    EXPECT_EQ(window.top, 0);
+    EXPECT_EQ(window.right, 1920);
+    EXPECT_EQ(window.bottom, 1080);
     ASSERT_TRUE(run.pressEscapeTwice());
     int status = 0;
     ASSERT_TRUE(run.waitExit(ExitMilliseconds, &status));

@@ -19,6 +19,11 @@ std::string contentPath(const std::string& relative) {
 
 PlayerRun::PlayerRun(const XvfbScreen& screen) : server(screen), driver(server.display()) {}
 
+bool PlayerRun::startWindowManager() {
+    server.startWindowManager();
+    return server.ready();
+}
+
 bool PlayerRun::ready() const {
     return scratch.valid() && workFolder.valid() && server.ready() && driver.connected();
 }
@@ -73,7 +78,7 @@ void PlayerRun::waitUntilShown(double seconds) const {
 }
 
 bool PlayerRun::pressEscape() {
-    return player != 0 && driver.pressKey(player, "Escape");
+    return pressKey("Escape");
 }
 
 bool PlayerRun::pressEscapeTwice() {
@@ -92,14 +97,22 @@ bool PlayerRun::click(playerWindows::Control control) {
     return player != 0 && driver.clickControl(player, control);
 }
 
+bool PlayerRun::pressKey(const std::string& keysym) {
+    return player != 0 && driver.pressKey(player, keysym);
+}
+
+Rect PlayerRun::playerGeometry() const {
+    int x = 0, y = 0, w = 0, h = 0;
+    if (player == 0 || !driver.geometry(player, &x, &y, &w, &h)) {
+        return Rect{};
+    }
+    return Rect{x, y, x + w, y + h};
+}
+
 bool PlayerRun::screenshot(Screenshot* out) const {
     glintDriver::ScreenPicture picture;
     return driver.capture(&picture) &&
            out->assign(picture.width, picture.height, std::move(picture.rgb));
-}
-
-bool PlayerRun::playerGeometry(int* x, int* y, int* width, int* height) const {
-    return player != 0 && driver.geometry(player, x, y, width, height);
 }
 
 bool PlayerRun::waitPlayerGone(int timeoutMs) const {

@@ -36,6 +36,10 @@ class PlayerRun {
     // The X server's screen: 1024 x 768 and no window manager unless asked.
     explicit PlayerRun(const XvfbScreen& screen = {});
 
+    // Starts the window manager (openbox) on the run's display now, if the
+    // screen was not asked with one; false when it cannot be started.
+    bool startWindowManager();
+
     // Xvfb answers, the driver is connected to it and the folders exist;
     // otherwise `failure` says why.
     bool ready() const;
@@ -68,9 +72,10 @@ class PlayerRun {
     // In the player window: the pointer to pixel x y, a click on a control.
     bool movePointer(int x, int y);
     bool click(playerWindows::Control control);
+    bool pressKey(const std::string& keysym);
+    // The player window's place on the screen and size; all 0 when it is gone.
+    Rect playerGeometry() const;
     bool screenshot(Screenshot* out) const;
-    // The player window's top-left corner on the screen and its size.
-    bool playerGeometry(int* x, int* y, int* width, int* height) const;
     // True when the player window was unmapped or destroyed within the time.
     bool waitPlayerGone(int timeoutMs) const;
     // True when the program ended within the time, with its wait status.
@@ -84,6 +89,7 @@ class PlayerRun {
     std::string stdoutText() const;
 
     glintDriver::Desktop& desktop() { return driver; }
+    unsigned long playerWindow() const { return player; }
 
   private:
     TempFolder scratch;

@@ -36,8 +36,11 @@ class XvfbServer {
     // Why the server is not ready, for the test's message.
     const std::string& failure() const { return error; }
 
-  private:
+    // Starts the window manager now when the screen was asked without one;
+    // check `ready()` afterwards.
     void startWindowManager();
+
+  private:
 
     ChildProcess server;
     std::unique_ptr<glintTest::TempFolder> managerHome;

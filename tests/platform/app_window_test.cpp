@@ -350,6 +350,35 @@ TEST_F(AppWindowLoop, PositionsLeftOfOrAboveTheWindowReadAsLargeUnsignedNumbers)
     EXPECT_EQ(desktop.captures, (std::vector<bool>{false}));
 }
 
+// A new drawable size reaches the renderer, which fits the scene into a 4:3
+// box: a press maps through the box, and a release on a bar beside it
+// reaches no widget. F11 is the window's own key, never the application's.
+TEST_F(AppWindowLoop, AResizeFitsTheSceneAndPressesMapThroughItsBox) {
+    attach();
+    int keys = 0;
+    window.setKeyHandler([&keys](WindowKey, bool) { ++keys; });
+    WindowEvent resize;
+    resize.kind = Kind::Resize;
+    resize.width = 1920;
+    resize.height = 1080;
+    desktop.now(resize);
+    desktop.now(mouse(Kind::MouseDown, 960, 540)); // the centre of the 1440 x 1080 box
+    desktop.now(mouse(Kind::MouseUp, 100, 540));   // on the left bar
+    WindowEvent fullScreen = key(false);
+    fullScreen.key = WindowKey::FullScreen;
+    desktop.now(fullScreen);
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(turn());
+    }
+    EXPECT_EQ(renderer.pictureBox().x0, 240);
+    EXPECT_EQ(renderer.pictureBox().x1, 1680);
+    ASSERT_EQ(root.downs.size(), 1u);
+    EXPECT_NEAR(root.downs[0].point.x, 8.0f, 1e-4);
+    EXPECT_NEAR(root.downs[0].point.y, 6.0f, 1e-4);
+    EXPECT_TRUE(root.ups.empty()) << "a release on a bar reaches no widget";
+    EXPECT_EQ(keys, 0);
+}
+
 TEST_F(AppWindowLoop, TheFiftiethIdenticalButtonMessageInARowIsDropped) {
     attach();
     for (int i = 0; i < 51; ++i) {

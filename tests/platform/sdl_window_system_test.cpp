@@ -146,13 +146,13 @@ class SdlAppWindow : public ::testing::Test {
     }
 };
 
-TEST_F(SdlAppWindow, WindowedIsAHiddenFixedDecoratedGlWindow) {
+TEST_F(SdlAppWindow, WindowedIsAHiddenResizableDecoratedGlWindow) {
     AppWindow window(WindowStyle::Windowed, 1024, 768, 0, 0);
     ASSERT_NE(window.handle(), nullptr);
     const Uint32 flags = SDL_GetWindowFlags(window.handle());
     EXPECT_TRUE(flags & SDL_WINDOW_OPENGL);
     EXPECT_TRUE(flags & SDL_WINDOW_HIDDEN);
-    EXPECT_FALSE(flags & SDL_WINDOW_RESIZABLE);
+    EXPECT_TRUE(flags & SDL_WINDOW_RESIZABLE);
     EXPECT_FALSE(flags & SDL_WINDOW_BORDERLESS);
     EXPECT_FALSE(flags & SDL_WINDOW_FULLSCREEN);
     int w = 0, h = 0;

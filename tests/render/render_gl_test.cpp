@@ -9,8 +9,8 @@
 
 using glintTest::near;
 using glintTest::Rgb;
-using keltraWorks::RenderGL;
 using keltraWorks::FrameRecording;
+using keltraWorks::RenderGL;
 
 namespace {
 
@@ -258,7 +258,7 @@ TEST_F(RenderGLBasics, FullWindowRectangleGivesThePixelsOfItsTwoHalves) {
             }
             renderer->setColor(c.colour);
             renderer->translate(vector2(-1, -1)); // reaching past every edge
-            glTexCoord2f(0.25f, 0.75f); // the quad leaves (0, 0) behind
+            glTexCoord2f(0.25f, 0.75f);           // the quad leaves (0, 0) behind
             if (halves) {
                 renderer->drawRect(vector2(0, 0), vector2(9, 14), 0);
                 renderer->drawRect(vector2(9, 0), vector2(18, 14), 0);
@@ -339,7 +339,8 @@ TEST_F(RenderGLBasics, PartialFramesLeaveThePixelsOfWholeFrames) {
         renderer->begin(keltraWorks::PrimitiveLines);
         for (int i = 0; i < 40; ++i) {
             renderer->vertex(0.5f + 0.1f * float(i), 10.0f + 0.5f * std::sin(0.4f * float(i + k)));
-            renderer->vertex(0.6f + 0.1f * float(i), 10.0f + 0.5f * std::sin(0.4f * float(i + k + 1)));
+            renderer->vertex(0.6f + 0.1f * float(i),
+                             10.0f + 0.5f * std::sin(0.4f * float(i + k + 1)));
         }
         renderer->end();
         renderer->popState();
@@ -388,8 +389,8 @@ TEST_F(RenderGLBasics, PartialFramesLeaveThePixelsOfWholeFrames) {
                 first = i;
             }
         }
-        EXPECT_EQ(differing, 0u) << "frame " << k << ", first at pixel " << first / 3 % 1024
-                                 << ", " << 767 - first / 3 / 1024 << " from the top";
+        EXPECT_EQ(differing, 0u) << "frame " << k << ", first at pixel " << first / 3 % 1024 << ", "
+                                 << 767 - first / 3 / 1024 << " from the top";
     }
     EXPECT_EQ(boxes[0].x1 - boxes[0].x0, 1024) << "the first frame is drawn whole";
     EXPECT_TRUE(boxes[6].empty()) << "a repeated frame changes nothing";
@@ -399,4 +400,56 @@ TEST_F(RenderGLBasics, PartialFramesLeaveThePixelsOfWholeFrames) {
     EXPECT_LT(boxes[5].y1, 768 - 100) << "the untouched top of the window is not redrawn";
     EXPECT_GT(boxes[5].y0, 0) << "nor the untouched bottom";
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// Fitted into a drawable of other proportions (960 x 768 of the window: a
+// 960 x 720 box 24 pixels from the top, 60 pixels a unit), the picture fills
+// its box between black bars that no clear reaches, pixels map through the
+// box, a picture loaded for nearest sampling is filtered when scaled, and
+// frames drawn again only where they changed match frames drawn whole.
+TEST_F(RenderGLBasics, ScaledPictureFillsItsBoxBetweenBlackBarsInPartialFramesToo) {
+    renderer->setDrawableSize(960, 768);
+    EXPECT_EQ(renderer->pictureBox().y0, 24);
+    EXPECT_EQ(renderer->pictureBox().y1, 744);
+    renderer->loadIdentity();
+    EXPECT_NEAR(renderer->unproject(480, 744).y, 12.0f, 1e-4);
+    const int checker = renderer->createTexture(2, 2, 24, keltraWorks::FilterNearest);
+    const uint8_t texels[] = {0, 0, 0, 255, 255, 255, 255, 255, 255, 0, 0, 0};
+    ASSERT_TRUE(renderer->updateTexture(checker, texels));
+    const auto frame = [&](int k) {
+        renderer->beginFrame();
+        renderer->loadIdentity();
+        renderer->clear(vector4(1, 1, 1, 1));
+        renderer->setColor(1, 0, 0, 1);
+        renderer->drawRect(vector2(0.5f * float(k), 2), vector2(2.0f + 0.5f * float(k), 4), 0);
+        renderer->setColor(1, 1, 1, 1);
+        renderer->bindTexture(checker);
+        renderer->drawRect(vector2(8, 6), vector2(12, 10), checker);
+        renderer->bindTexture(0);
+        return renderer->endFrame();
+    };
+    std::vector<std::vector<uint8_t>> whole;
+    for (int k = 0; k < 4; ++k) {
+        frame(k);
+        whole.push_back(wholeFrame());
+    }
+    // Bars left blue by something else are cleared again after a resize.
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    renderer->setDrawableSize(960, 768);
+    renderer->setPartialFrames(true);
+    for (int k = 0; k < 4; ++k) {
+        const FrameRecording::Box changed = frame(k);
+        EXPECT_TRUE(wholeFrame() == whole[k]) << "frame " << k;
+        EXPECT_EQ(litPixels(0, 0, 960, 24) + litPixels(0, 744, 960, 768), 0) << "frame " << k;
+        // The first is whole, bars included; the others only inside the box.
+        EXPECT_TRUE(k == 0 || (changed.x1 < 300 && changed.y0 >= 24)) << "frame " << k;
+    }
+    EXPECT_TRUE(near(pixel(0, 24), Rgb{255, 255, 255}, 0)) << "the box's top-left corner";
+    int grey = 0;
+    for (int x = 480; x < 720; ++x) {
+        grey += pixel(x, 504).r % 255 != 0 ? 1 : 0;
+    }
+    EXPECT_GT(grey, 0) << "the scaled checker is filtered, not stepped";
 }

@@ -26,6 +26,7 @@ namespace {
 // be set after its window was mapped.
 constexpr int LookAgainMilliseconds = 5;
 constexpr long MoveFrameNanoseconds = 30000000;
+// How deep a window manager's frames may hold a program's window.
 
 thread_local bool errorSeen = false;
 
@@ -270,11 +271,28 @@ bool Desktop::clickControl(unsigned long window, playerWindows::Control control)
     if (display == nullptr || !XGetWindowAttributes(display, window, &a)) {
         return false;
     }
-    // The logical scene covers the window, whatever its size.
-    const playerWindows::Point centre = playerWindows::controlCentre(control);
-    return click(window,
-                 static_cast<int>(std::lround(centre.x * a.width / playerWindows::SceneWidth)),
-                 static_cast<int>(std::lround(centre.y * a.height / playerWindows::SceneHeight)));
+    // The logical scene fills the largest centred box of the screen's
+    // proportions in the window, with bars beside or above and below it.
+    using namespace playerWindows;
+    const double scale = std::min(double(a.width) / ScreenWidth, double(a.height) / ScreenHeight);
+    const double boxWidth = std::lround(ScreenWidth * scale);
+    const double boxHeight = std::lround(ScreenHeight * scale);
+    const int left = (a.width - static_cast<int>(boxWidth)) / 2;
+    // Centred with the odd pixel above (the player counts from the bottom).
+    const int top = a.height - static_cast<int>(boxHeight) - (a.height - int(boxHeight)) / 2;
+    const Point centre = controlCentre(control);
+    return click(window, left + static_cast<int>(std::lround(centre.x * boxWidth / SceneWidth)),
+                 top + static_cast<int>(std::lround(centre.y * boxHeight / SceneHeight)));
+}
+
+bool Desktop::resize(unsigned long window, int width, int height) const {
+    // A window manager takes this as the program's own request and honours
+    // it as it would a drag of the frame.
+    if (display == nullptr) {
+        return false;
+    }
+    XResizeWindow(display, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    return synced();
 }
 
 bool Desktop::pointerStorm(unsigned long window, double rate, double seconds, int x, int y) const {

@@ -8,7 +8,8 @@
 // Units: times are nanoseconds of CLOCK_MONOTONIC (monotonicNs, the clock of
 // the benchmark's frame log), time-outs milliseconds; positions are pixels
 // of the window named, controls are named by app/player_windows.h and placed
-// by scaling its logical scene to the window's size. X errors (a window gone
+// where the player shows its logical scene: in the largest centred box of
+// the screen's proportions in the window. X errors (a window gone
 // while it is looked at) become failures: the first object installs an
 // error handler for the process that records them instead of exiting.
 // Each object owns its own connection; one thread uses it.
@@ -82,6 +83,8 @@ class Desktop {
     // walking over the whole window and never onto x y, where the last one
     // lands.
     bool pointerStorm(unsigned long window, double rate, double seconds, int x, int y) const;
+    // Asks for the window to be width x height pixels.
+    bool resize(unsigned long window, int width, int height) const;
 
     bool capture(ScreenPicture* out) const;
 

@@ -33,7 +33,10 @@ const char* const Usage =
     "  click ID CONTROL | ID X Y   left click on a control or at window pixel X Y\n"
     "  move ID X Y                 the pointer to window pixel X Y\n"
     "  storm ID RATE SECONDS X Y   RATE pointer moves a second, the last at X Y\n"
-    "  key, click, move and storm print the time their last event reached the server.\n"
+    "  geometry ID                 prints the window's \"X Y WIDTH HEIGHT\" on the screen\n"
+    "  resize ID WIDTH HEIGHT      asks for the window to be WIDTH x HEIGHT pixels\n"
+    "  key, click, move, storm and resize print the time their last request reached the\n"
+    "  server.\n"
     "WINDOW: setup, player or error; CONTROL: play, stop, previous, next or close\n";
 
 struct Named {
@@ -175,6 +178,17 @@ int main(int argc, char** argv) {
     if (command == "move" && argc == 5) {
         return printTime(desktop.movePointer(window, std::atoi(argv[3]), std::atoi(argv[4])),
                          "move");
+    }
+    if (command == "geometry" && argc == 3) {
+        int x = 0, y = 0, width = 0, height = 0;
+        if (!desktop.geometry(window, &x, &y, &width, &height)) {
+            return fail("no window " + std::string(argv[2]));
+        }
+        std::printf("%d %d %d %d\n", x, y, width, height);
+        return 0;
+    }
+    if (command == "resize" && argc == 5) {
+        return printTime(desktop.resize(window, std::atoi(argv[3]), std::atoi(argv[4])), "resize");
     }
     if (command == "storm" && argc == 7) {
         return printTime(desktop.pointerStorm(window, std::atof(argv[3]), std::atof(argv[4]),

@@ -286,7 +286,7 @@ void RecordingRenderer::popState() {
 
 vector2 RecordingRenderer::unproject(int x, int y) {
     RecordedCall& call = record("unproject", {float(x), float(y)});
-    const vector2 scene(float(x) * unitsPerPixelX, float(y) * unitsPerPixelY);
+    const vector2 scene = windowToLogical(x, y);
     const Transform2D& t = state.transform;
     const float det = t.a * t.d - t.b * t.c;
     vector2 result = scene;
@@ -302,9 +302,7 @@ vector2 RecordingRenderer::unproject(int x, int y) {
 
 void RecordingRenderer::project(vector2 point, int* x, int* y) {
     record("project", {point.x, point.y});
-    const vector2 scene = state.transform.map(point);
-    *x = unitsPerPixelX != 0.0f ? static_cast<int>(scene.x / unitsPerPixelX) : 0;
-    *y = unitsPerPixelY != 0.0f ? static_cast<int>(scene.y / unitsPerPixelY) : 0;
+    logicalToWindow(state.transform.map(point), x, y);
 }
 
 int RecordingRenderer::loadTexture(const std::string& path, int filter, bool whiteIsTransparent) {
