@@ -95,6 +95,23 @@ void askForFullScreenState(SDL_Window* window) {
     XFlush(display);
 }
 
+// True when a window manager has marked the root as managed (EWMH).
+bool windowManagerRunning(::Display* display) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    const bool found =
+        XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW,
+                           &type, &format, &count, &after, &data) == Success &&
+        type == XA_WINDOW && count == 1;
+    if (data) {
+        XFree(data);
+    }
+    return found;
+}
+
 // Puts a mapped window in or out of full screen at `place`. On X11 a window
 // manager is asked for the full-screen state (without one nobody reads the
 // request) and the server for the size: SDL_SetWindowSize would report the
@@ -119,6 +136,19 @@ void placeWindow(SDL_Window* window, bool fullScreen, const SDL_Rect& place) {
     event.xclient.data.l[3] = 1; // a request from an ordinary application
     XSendEvent(display, DefaultRootWindow(display), False,
                SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    // Without a window manager nobody answers that request: the state is
+    // then written on the window itself, so that a manager starting later
+    // finds the window as it is, not as it was first shown.
+    if (!windowManagerRunning(display)) {
+        const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
+        if (fullScreen) {
+            const Atom full = static_cast<Atom>(event.xclient.data.l[1]);
+            XChangeProperty(display, info.info.x11.window, state, XA_ATOM, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(&full), 1);
+        } else {
+            XDeleteProperty(display, info.info.x11.window, state);
+        }
+    }
     SDL_SetWindowBordered(window, fullScreen ? SDL_FALSE : SDL_TRUE);
     SDL_SetWindowPosition(window, place.x, place.y);
     XResizeWindow(display, info.info.x11.window, static_cast<unsigned>(place.w),
@@ -195,7 +225,10 @@ bool AppWindow::create(WindowStyle style, int clientWidth, int clientHeight, int
     const bool modeApplied = X11DisplayModes::appliedMode(applied);
     const bool switchDisplay = modeApplied && X11DisplayModes::appliedModeSwitches();
     if (style == WindowStyle::FullScreen) {
-        flags |= switchDisplay ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_BORDERLESS;
+        // Full screen at the desktop's own size can be left with F11 for a
+        // window, which must then resize like one opened windowed.
+        flags |=
+            switchDisplay ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE;
     }
     // In the desktop's own mode the window covers the primary display the
     // way SDL's full-screen path would place it, wherever that display sits

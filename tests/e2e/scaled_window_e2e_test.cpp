@@ -38,7 +38,8 @@ Screenshot lookFor(PlayerRun& run, int width, int height, int left, int right) {
             window.right - window.left == width && window.bottom - window.top == height;
         EXPECT_TRUE(run.screenshot(&shot));
         if ((sized && pictureBetweenBars(shot, window, left, right)) || run.secondsShown() > 9.5) {
-            EXPECT_TRUE(sized) << "the window is not " << width << " x " << height;
+            EXPECT_TRUE(sized) << "the window is not " << width << " x " << height << " but "
+                               << window.right - window.left << " x " << window.bottom - window.top;
             EXPECT_TRUE(pictureBetweenBars(shot, window, left, right));
             return shot;
         }
