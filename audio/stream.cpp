@@ -96,8 +96,13 @@ void Stream::dropUnheard(uint64_t nowNs) {
     if (seekPending) {
         return; // the position already stands at the seek's target
     }
-    const double at =
-        std::clamp(heard.positionAt(nowNs, deviceRate), 0.0, static_cast<double>(lengthFrames()));
+    // Rendering goes on from the whole frame being heard: the heard
+    // position falls between two frames, and a file at the device's rate
+    // started there would have every later frame interpolated between two
+    // decoded ones, a duller copy of the music to the end of the track.
+    // Less than a frame is heard twice.
+    const double at = std::floor(
+        std::clamp(heard.positionAt(nowNs, deviceRate), 0.0, static_cast<double>(lengthFrames())));
     heard.freeze(at);
     if (endedNaturally && nowNs < endHeardNs) {
         playState = State::Playing; // the end was never heard: play up to it

@@ -84,7 +84,7 @@ class Stream {
     // frames (stereo, interleaved) into out, heard from heardNs on.
     void mixInto(float* out, int frames, uint64_t heardNs);
     // Audio thread: the output lost what it had queued; the position stands
-    // at what was heard at nowNs and rendering continues from there.
+    // at the whole frame heard at nowNs and rendering continues from there.
     void dropUnheard(uint64_t nowNs);
 
   private:
